@@ -1,0 +1,3 @@
+#include "app/display.h"
+
+bool displayReachable() { return true; }

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <functional>
+#include <string_view>
+
+#include "driver/driver_state.h"
+
+/// What the self-check needs; production wires the real ones in main.
+struct SelfCheckOperations {
+  /// The classification rules under test.
+  std::function<DriverState(std::string_view extensionOutput, bool receiptExists)> classify;
+  /// Verifies the embedded installer package; throws on failure (any
+  /// std::exception, whose what() is the user-readable description).
+  std::function<void()> verifyPackage;
+  /// Writes bytes to standard error in one write.
+  std::function<void(std::string_view bytes)> writeError;
+};
+
+/// Runs the self-check and returns the process exit status:
+///  - 1 with no output when a classification rule fails (the package is then
+///    not looked at);
+///  - 1 after writing the failure's description and one line feed when the
+///    package does not verify;
+///  - 0 with no output otherwise.
+int runSelfCheck(const SelfCheckOperations& operations);

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <string_view>
+
+/// Writes the bytes to standard error with as few write calls as the system
+/// allows (one, unless it is interrupted or takes only part).
+void writeStandardError(std::string_view bytes);

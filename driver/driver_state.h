@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string_view>
+
+/// How ready the vendor's USB-to-serial driver is on this machine.
+enum class DriverState {
+  enabled,              ///< the driver's extension is listed as "[activated enabled]"
+  installedNotEnabled,  ///< listed in another state, or only the package receipt exists
+  notInstalled,         ///< neither listed nor any receipt
+};
+
+/// Classifies the system extension listing and the receipt query's answer.
+/// Pure and total: any text of any size gives a result.
+///  - enabled: one line of the listing (lines end at a line feed) contains both
+///    driverBundleID and "[activated enabled]";
+///  - installedNotEnabled: otherwise, the listing contains driverBundleID
+///    anywhere, or the receipt exists;
+///  - notInstalled: otherwise.
+/// All searches are case-sensitive substring searches.
+DriverState classifyDriverState(std::string_view extensionOutput, bool receiptExists);

@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "app/self_check.h"
+
+namespace {
+
+struct Recorder {
+  int classifications = 0;
+  int verifications = 0;
+  std::vector<std::string> writes;
+};
+
+SelfCheckOperations operationsFor(Recorder& r, std::function<void()> verify = [] {},
+                                  std::function<DriverState(std::string_view, bool)> classify =
+                                      classifyDriverState) {
+  SelfCheckOperations ops;
+  ops.classify = [&r, classify](std::string_view text, bool receipt) {
+    ++r.classifications;
+    return classify(text, receipt);
+  };
+  ops.verifyPackage = [&r, verify] {
+    ++r.verifications;
+    verify();
+  };
+  ops.writeError = [&r](std::string_view bytes) { r.writes.emplace_back(bytes); };
+  return ops;
+}
+
+TEST(SelfCheck, PassesSilently) {
+  Recorder r;
+  EXPECT_EQ(runSelfCheck(operationsFor(r)), 0);
+  EXPECT_EQ(r.classifications, 3);
+  EXPECT_EQ(r.verifications, 1);
+  EXPECT_TRUE(r.writes.empty());
+}
+
+TEST(SelfCheck, AFailingRuleStopsSilentlyBeforeThePackage) {
+  // Each broken rule set breaks exactly one of the three fixed cases.
+  struct Case {
+    const char* name;
+    std::function<DriverState(std::string_view, bool)> classify;
+    int classificationsBeforeStop;
+  };
+  const Case cases[] = {
+      {"enabled line misread", [](std::string_view, bool r) {
+         return r ? DriverState::installedNotEnabled : DriverState::notInstalled;
+       }, 1},
+      {"receipt ignored", [](std::string_view t, bool) {
+         return t.empty() ? DriverState::notInstalled : DriverState::enabled;
+       }, 2},
+      {"everything installed", [](std::string_view t, bool) {
+         return t.empty() ? DriverState::installedNotEnabled : DriverState::enabled;
+       }, 3},
+  };
+  for (const Case& c : cases) {
+    Recorder r;
+    EXPECT_EQ(runSelfCheck(operationsFor(r, [] {}, c.classify)), 1) << c.name;
+    EXPECT_EQ(r.classifications, c.classificationsBeforeStop) << c.name;
+    EXPECT_EQ(r.verifications, 0) << c.name;
+    EXPECT_TRUE(r.writes.empty()) << c.name;
+  }
+}
+
+TEST(SelfCheck, PackageFailureWritesItsDescriptionAndOneLineFeedOnce) {
+  struct Case {
+    const char* name;
+    std::function<void()> verify;
+    std::string written;
+  };
+  const Case cases[] = {
+      {"own error", [] { throw std::runtime_error("The embedded WCH driver package is missing."); },
+       "The embedded WCH driver package is missing.\n"},
+      {"platform error", [] { throw std::system_error(ENOENT, std::generic_category()); },
+       std::system_error(ENOENT, std::generic_category()).what() + std::string("\n")},
+      {"non-ASCII text", [] { throw std::runtime_error("Paket \xc3\xbc"); }, "Paket \xc3\xbc\n"},
+  };
+  for (const Case& c : cases) {
+    Recorder r;
+    EXPECT_EQ(runSelfCheck(operationsFor(r, c.verify)), 1) << c.name;
+    ASSERT_EQ(r.writes.size(), 1u) << c.name;
+    EXPECT_EQ(r.writes[0], c.written) << c.name;
+  }
+}
+
+}  // namespace

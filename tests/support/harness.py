@@ -1,0 +1,124 @@
+"""Helpers for tests that start the built program as a user would.
+
+Environment (set by CTest, see tests/CMakeLists.txt):
+  ASSISTANT_APP          the shipped program inside its bundle
+  ASSISTANT_BUILD        the build folder
+  ASSISTANT_TEST_OUTPUT  where screenshots and other test output go
+"""
+
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import time
+import unittest
+
+SKIP = 77  # CTest's SKIP_RETURN_CODE for these tests
+
+
+def app_path():
+    return os.environ["ASSISTANT_APP"]
+
+
+def output_dir(*parts):
+    path = os.path.join(os.environ.get("ASSISTANT_TEST_OUTPUT", "/tmp"), *parts)
+    os.makedirs(path, exist_ok=True)
+    return path
+
+
+def in_ci():
+    return bool(os.environ.get("CI"))
+
+
+def cannot_run_here(reason):
+    """Stops a test that cannot run on this machine.
+
+    In CI (the CI variable set) this is a failure with the reason; elsewhere
+    the whole test program exits with SKIP so CTest reports it as skipped.
+    """
+    if in_ci():
+        raise AssertionError("cannot run in CI: " + reason)
+    print("SKIPPED: " + reason, file=sys.stderr)
+    sys.stdout.flush()
+    os._exit(SKIP)
+
+
+def plain_environment(**extra):
+    """The environment for the program under test, without a display."""
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY")}
+    env.update(extra)
+    return env
+
+
+def contained(command):
+    """The command, run in a PID namespace of its own when this user may make one.
+
+    GNUstep starts helper daemons (gdnc) that outlive the program and keep
+    its output pipes open; in a PID namespace they end with the program.
+    """
+    if os.geteuid() == 0 and shutil.which("unshare"):
+        return ["unshare", "--pid", "--fork", "--kill-child", "--mount-proc"] + list(command)
+    return list(command)
+
+
+class Xvfb:
+    """A private X server on a free display number; stopped on exit."""
+
+    def __init__(self, size="1024x768x24"):
+        self.size = size
+        self.process = None
+        self.display = None
+
+    def __enter__(self):
+        if shutil.which("Xvfb") is None:
+            cannot_run_here("Xvfb is not installed (scripts/setup installs it)")
+        # -displayfd lets the server pick a free display number and tell us
+        # once it accepts connections.
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.size, "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            start_new_session=True)
+        os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + 20
+        while not number.endswith(b"\n") and time.monotonic() < deadline:
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                break
+            number += chunk
+        os.close(read_end)
+        if not number.strip():
+            self.__exit__(None, None, None)
+            cannot_run_here("Xvfb did not start")
+        self.display = ":" + number.decode().strip()
+        return self
+
+    def env(self, **extra):
+        return plain_environment(DISPLAY=self.display, **extra)
+
+    def windows(self):
+        """Ids of the visible windows that have a name."""
+        result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "."],
+                                env=self.env(), capture_output=True, text=True)
+        return [w for w in result.stdout.split() if w]
+
+    def screenshot(self, path):
+        subprocess.run(["import", "-display", self.display, "-window", "root", path],
+                       env=self.env(), check=True, capture_output=True)
+        return path
+
+    def __exit__(self, *exc):
+        if self.process is not None and self.process.poll() is None:
+            os.killpg(self.process.pid, signal.SIGTERM)
+            try:
+                self.process.wait(5)
+            except subprocess.TimeoutExpired:
+                os.killpg(self.process.pid, signal.SIGKILL)
+                self.process.wait()
+        return False
+
+
+def main():
+    unittest.main()
