@@ -1,0 +1,3 @@
+#include "app/wiring.h"
+
+void runAssistantAfterLaunch(bool withDisplay) { (void)withDisplay; }
