@@ -1,0 +1,244 @@
+"""A simulated Mac for tests of the built program: stand-in system tools at
+their real paths, and a "/dev" of the test's choosing, inside a private mount
+and PID namespace. Nothing outside the namespace changes, and every process
+started in it ends with it.
+
+    from sandbox import Machine, Reply
+
+    machine = Machine(
+        replies={"systemextensionsctl": Reply(b"... [activated enabled]\\n"),
+                 "pkgutil --pkg-info": Reply(status=1)},
+        after_open={"systemextensionsctl": Reply(b"...")},
+        dev=["cu.wchusbserial1420"])
+    with machine:
+        result = machine.run([program], input=b"1\\n")   # CompletedProcess, bytes
+        machine.calls()   # [["/usr/bin/systemextensionsctl", "list"], ...]
+
+Stand-ins sit at the paths in STANDINS. Each one appends its whole argument
+list (argument zero is the path it was started as) to the call log as one
+JSON array per line, then picks its reply by key: "NAME FIRST-ARGUMENT" if the
+scenario has that key, else "NAME" (NAME is the tool's file name). A reply is
+the bytes it writes to standard output and to standard error, then its exit
+status. A stand-in without a reply says so on standard error and exits 99.
+
+`after_open` holds the replies that apply once the installer has been opened,
+that is, once "/usr/bin/xdg-open" has run and exited 0; keys it lacks keep
+their earlier reply.
+
+`dev`: None keeps the machine's "/dev"; a list of names gives a "/dev" that
+holds only those names (each a character device like /dev/null) beside the
+few nodes every program needs (null, zero, full, random, urandom, tty, fd,
+stdin, stdout, stderr, pts, shm).
+
+Needs root (to make the namespace and its mounts). Without it, `Machine`
+stops the test through harness.cannot_run_here: a failure in CI, a skip
+elsewhere.
+"""
+
+import json
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+
+import harness
+
+STANDINS = ("/usr/bin/systemextensionsctl", "/usr/sbin/pkgutil", "/usr/sbin/spctl", "/usr/bin/xdg-open")
+
+# Nodes every program may open, taken from the machine's own /dev.
+_BASIC_NODES = ("null", "zero", "full", "random", "urandom", "tty")
+
+_CANNOT_MOUNT = 125  # the namespace's setup failed; the command never ran
+
+# Runs as PID 1 of the new namespace: makes the mounts, then runs the command
+# as its child (not exec, so the program is not PID 1 with its odd signal
+# rules) and ends with its status, which kills whatever the command left.
+_SETUP = r"""
+fail() { echo "sandbox: $*" >&2; exit 125; }
+S=$1; shift
+mount -t overlay sandbox-bin -o "lowerdir=$S/bin:/usr/bin" /usr/bin || fail "cannot overlay /usr/bin"
+mount -t overlay sandbox-sbin -o "lowerdir=$S/sbin:/usr/sbin" /usr/sbin || fail "cannot overlay /usr/sbin"
+if [ -f "$S/dev-names" ]; then
+  D=$S/dev
+  mount -t tmpfs -o mode=755 sandbox-dev "$D" || fail "cannot mount a tmpfs for /dev"
+  for n in null zero full random urandom tty; do
+    touch "$D/$n" && mount --bind "/dev/$n" "$D/$n" || fail "cannot bind /dev/$n"
+  done
+  ln -s /proc/self/fd "$D/fd"
+  ln -s /proc/self/fd/0 "$D/stdin"
+  ln -s /proc/self/fd/1 "$D/stdout"
+  ln -s /proc/self/fd/2 "$D/stderr"
+  mkdir "$D/pts" "$D/shm"
+  mount --rbind /dev/pts "$D/pts" || fail "cannot bind /dev/pts"
+  mount -t tmpfs -o mode=1777 sandbox-shm "$D/shm" || fail "cannot mount /dev/shm"
+  while IFS= read -r n; do
+    touch "$D/$n" && mount --bind /dev/null "$D/$n" || fail "cannot make /dev/$n"
+  done < "$S/dev-names"
+  mount --move "$D" /dev || fail "cannot move the new /dev into place"
+fi
+"$@"
+status=$?
+exit $status
+"""
+
+_STANDIN = r"""#!{python} -IS
+import json, os, sys
+STATE = {state!r}
+NAME = {name!r}
+args = sys.argv
+line = (json.dumps(args) + "\n").encode()
+fd = os.open(os.path.join(STATE, "calls.log"), os.O_WRONLY | os.O_APPEND | os.O_CREAT, 0o644)
+os.write(fd, line)  # one write per call keeps lines whole
+os.close(fd)
+opened = os.path.exists(os.path.join(STATE, "opened"))
+keys = [NAME + " " + args[1]] if len(args) > 1 else []
+keys.append(NAME)
+reply = None
+for key in keys:
+    for phase in (["after", "before"] if opened else ["before"]):
+        path = os.path.join(STATE, phase, key.replace("/", "%2F"))
+        if os.path.isdir(path):
+            reply = path
+            break
+    if reply:
+        break
+if reply is None:
+    sys.stderr.write("sandbox: no reply for %s\n" % json.dumps(args))
+    sys.exit(99)
+for stream, name in ((sys.stdout.buffer, "stdout"), (sys.stderr.buffer, "stderr")):
+    with open(os.path.join(reply, name), "rb") as f:
+        while True:
+            chunk = f.read(1 << 20)
+            if not chunk:
+                break
+            stream.write(chunk)
+    stream.flush()
+with open(os.path.join(reply, "status")) as f:
+    status = int(f.read())
+if NAME == "xdg-open" and status == 0:
+    open(os.path.join(STATE, "opened"), "w").close()
+sys.exit(status)
+"""
+
+
+class Reply:
+    """What one stand-in writes and how it exits."""
+
+    def __init__(self, stdout=b"", status=0, stderr=b""):
+        self.stdout = bytes(stdout)
+        self.stderr = bytes(stderr)
+        self.status = int(status)
+
+
+class Machine:
+    """A scenario: replies of the stand-ins, the change the installer makes,
+    and the names in /dev. Use it as a context manager; run() and popen()
+    start commands on it, calls() reads the call log."""
+
+    def __init__(self, replies, after_open=None, dev=None):
+        self.replies = dict(replies)
+        self.after_open = dict(after_open or {})
+        self.dev = None if dev is None else list(dev)
+        for name in self.dev or []:
+            if not name or name in (".", "..") or "/" in name or "\n" in name or "\0" in name:
+                raise ValueError("not a plain /dev name: %r" % name)
+        self.root = None
+
+    def __enter__(self):
+        if os.geteuid() != 0:
+            harness.cannot_run_here("the simulated Mac needs root to make its mount namespace")
+        if shutil.which("unshare") is None:
+            harness.cannot_run_here("unshare is not installed (util-linux)")
+        self.root = tempfile.mkdtemp(prefix="assistant-sandbox-")
+        try:
+            self._write_scenario()
+            probe = self.run(["true"], timeout=30)
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        if probe.returncode != 0:
+            reason = probe.stderr.decode(errors="replace").strip()
+            self.__exit__(None, None, None)
+            harness.cannot_run_here("cannot make the private mount namespace: " + reason)
+        os.unlink(os.path.join(self.root, "state", "calls.log"))
+        return self
+
+    def __exit__(self, *exc):
+        if self.root is not None:
+            shutil.rmtree(self.root, ignore_errors=True)
+            self.root = None
+        return False
+
+    def _write_scenario(self):
+        state = os.path.join(self.root, "state")
+        for phase, replies in (("before", self.replies), ("after", self.after_open)):
+            for key, reply in replies.items():
+                folder = os.path.join(state, phase, key.replace("/", "%2F"))
+                os.makedirs(folder)
+                for name, data in (("stdout", reply.stdout), ("stderr", reply.stderr),
+                                   ("status", str(reply.status).encode())):
+                    with open(os.path.join(folder, name), "wb") as f:
+                        f.write(data)
+        os.makedirs(state, exist_ok=True)
+        open(os.path.join(state, "calls.log"), "w").close()
+        for path in STANDINS:
+            folder = os.path.join(self.root, os.path.basename(os.path.dirname(path)))
+            os.makedirs(folder, exist_ok=True)
+            name = os.path.basename(path)
+            script = os.path.join(folder, name)
+            with open(script, "w") as f:
+                f.write(_STANDIN.format(python=sys.executable, state=state, name=name))
+            os.chmod(script, 0o755)
+        os.chmod(self.root, 0o755)
+        if self.dev is not None:
+            os.makedirs(os.path.join(self.root, "dev"))
+            with open(os.path.join(self.root, "dev-names"), "w") as f:
+                f.writelines(name + "\n" for name in self.dev)
+
+    def command(self, command):
+        """The argument list that runs `command` on this machine."""
+        return ["unshare", "--mount", "--propagation", "private", "--pid", "--fork", "--kill-child",
+                "--mount-proc", "sh", "-c", _SETUP, "sandbox", self.root] + list(command)
+
+    def popen(self, command, **kwargs):
+        """Starts `command` on this machine (subprocess.Popen arguments).
+        End it with stop(); stopping kills everything it started."""
+        return subprocess.Popen(self.command(command), start_new_session=True, **kwargs)
+
+    def run(self, command, input=None, env=None, timeout=60):
+        """Runs `command` to its end; returns a CompletedProcess with bytes.
+        On timeout everything it started is killed and TimeoutExpired raised."""
+        process = self.popen(command, env=env, stdin=subprocess.PIPE if input is not None else subprocess.DEVNULL,
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        try:
+            out, err = process.communicate(input, timeout=timeout)
+        finally:
+            stop(process)
+        if process.returncode == _CANNOT_MOUNT and err.startswith(b"sandbox:"):
+            harness.cannot_run_here(err.decode(errors="replace").strip())
+        return subprocess.CompletedProcess(command, process.returncode, out, err)
+
+    def calls(self):
+        """Every stand-in call so far, in order: each the argument list it got."""
+        path = os.path.join(self.root, "state", "calls.log")
+        if not os.path.exists(path):
+            return []
+        with open(path, encoding="utf-8") as f:
+            return [json.loads(line) for line in f]
+
+
+def stop(process):
+    """Ends a process from Machine.popen and, with it, its whole namespace."""
+    if process.poll() is None:
+        # unshare --kill-child passes the end on to the namespace's first
+        # process, whose end kills every other process in the namespace.
+        os.killpg(process.pid, signal.SIGKILL)
+    process.wait()
+    for stream in (process.stdin, process.stdout, process.stderr):
+        if stream is not None:
+            try:
+                stream.close()
+            except OSError:
+                pass
