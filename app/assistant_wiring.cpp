@@ -1,3 +1,29 @@
-#include "app/wiring.h"
+#include <iostream>
 
-void runAssistantAfterLaunch(bool withDisplay) { (void)withDisplay; }
+#include "app/wiring.h"
+#include "package/assistant_error.h"
+#include "ui/assistant_flow.h"
+#include "ui/directory.h"
+#include "ui/open_package.h"
+#include "ui/os_version.h"
+#include "ui/terminal_alert.h"
+
+void runAssistantAfterLaunch(bool withDisplay) {
+  AssistantOperations operations;
+  operations.osVersionText = operatingSystemVersionText;
+  operations.listDirectory = directoryEntries;
+  // Stand-ins until the live driver query and the package verification land.
+  operations.driverState = [] { return classifyDriverState("", false); };
+  operations.embeddedPackage = []() -> std::string { throw AssistantError(AssistantErrorCode::packageMissing); };
+  operations.openPackage = [](const std::string&) { return false; };
+  if (withDisplay) {
+    operations.showAlert = showAlert;
+  } else {
+    // No application object in the terminal: the alerts become text.
+    operations.showAlert = [](const std::string& title, const std::string& message,
+                              const std::vector<std::string>& buttons, AlertStyle style) {
+      return showTerminalAlert(title, message, buttons, style, std::cin, std::cout);
+    };
+  }
+  runAssistant(operations);
+}

@@ -1,0 +1,43 @@
+"""The AppKit alert for real: normal mode on a private X server.
+
+Nothing is installed on this machine, so the first alert is "Driver
+Required"; "Cancel" must end the program with status 0 after that one alert.
+"""
+
+import os
+import subprocess
+import unittest
+
+import alerts
+import harness
+
+
+class GuiAlert(unittest.TestCase):
+    def test_cancel_at_driver_required_ends_after_one_alert(self):
+        shots = harness.output_dir("gui_alert")
+        with harness.Xvfb() as x, open(os.path.join(shots, "program.log"), "wb") as log:
+            # Output to a file: GNUstep's gdnc daemon would hold a pipe open.
+            process = subprocess.Popen(harness.contained([harness.app_path()]), env=x.env(),
+                                       stdin=subprocess.DEVNULL, stdout=log, stderr=log)
+            try:
+                shown = []
+                for window in alerts.watch_alerts(x, process, timeout=30):
+                    shown.append(window)
+                    image = alerts.screenshot(x, window, os.path.join(shots, "alert-%d.png" % len(shown)))
+                    if len(shown) == 1:
+                        read = alerts.text(image)
+                        self.assertIn("Driver Required", read)
+                        self.assertIn("Environment:", read)
+                        alerts.press(x, window, image, "Cancel")
+                status = process.wait(timeout=15)
+            finally:
+                if process.poll() is None:
+                    process.kill()
+                    process.wait()
+            self.assertEqual(len(shown), 1, "alerts shown: %d (screenshots in %s)" % (len(shown), shots))
+            self.assertEqual(status, 0)
+            self.assertEqual(alerts.alert_windows(x), [])
+
+
+if __name__ == "__main__":
+    harness.main()

@@ -1,0 +1,227 @@
+// The assistant flow against scripted operations: one table of runs that
+// together pass every transition of the flow.
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <system_error>
+#include <vector>
+
+#include "package/assistant_error.h"
+#include "ui/assistant_flow.h"
+
+namespace {
+
+struct Shown {
+  std::string title;
+  std::string message;
+  std::vector<std::string> buttons;
+  int style;
+  bool operator==(const Shown&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Shown& shown) {
+  out << "{\"" << shown.title << "\", \"" << shown.message << "\", [";
+  for (const auto& button : shown.buttons) out << '"' << button << "\" ";
+  return out << "], style " << shown.style << "}";
+}
+
+const std::string osVersion = "Version 14.2 (Build 23C64)";
+const std::string environment = "Environment: Version 14.2 (Build 23C64)";
+
+// The expected alerts, written out in full on purpose: the texts are what the
+// user reads.
+const Shown checkCompleteNoPort{
+    "Driver Check Complete",
+    environment +
+        "\n\nThe required WCH driver is already installed and enabled. No installation is needed.\n\n"
+        "Connect the alarm light later to check its serial port.",
+    {"OK"},
+    1};
+const Shown checkCompleteWithPort{
+    "Driver Check Complete",
+    environment +
+        "\n\nThe required WCH driver is already installed and enabled. No installation is needed.\n\n"
+        "A WCH serial port is also present.",
+    {"OK"},
+    1};
+const Shown needsAttention{
+    "Driver Needs Attention",
+    environment +
+        "\n\nThe WCH driver is installed but not enabled. Check System Settings > Privacy & Security and restart "
+        "the Mac.\n\nOpen the signed installer to complete or repair the installation?",
+    {"Open Installer", "Cancel"},
+    0};
+const Shown required{"Driver Required",
+                     environment + "\n\nThe required WCH driver is not installed. Install it now?",
+                     {"Install Driver", "Cancel"},
+                     0};
+const Shown completeInstallation{"Complete the WCH Installation",
+                                 "Finish the steps in the macOS Installer window. Then return here and click "
+                                 "Recheck.",
+                                 {"Recheck", "Close"},
+                                 1};
+const Shown notDetected{"Driver Not Detected",
+                        "The installer closed, but the required driver was not detected. Open this assistant "
+                        "again or contact ORVENTA support.",
+                        {"OK"},
+                        2};
+const Shown approvalOrRestart{"Approval or Restart Required",
+                              "The driver is installed but not enabled yet. Approve WCH in System Settings > "
+                              "Privacy & Security if requested, restart the Mac, and open this assistant again.",
+                              {"OK"},
+                              0};
+const Shown installationComplete{
+    "Installation Complete", "The required WCH driver is installed and enabled.", {"OK"}, 1};
+
+Shown unableToContinue(const std::string& message) { return {"Unable to Continue", message, {"OK"}, 2}; }
+
+enum class PackageOutcome { path, assistantError, platformError };
+
+constexpr AlertResponse first = 1000, second = 1001;
+
+struct FlowRun {
+  const char* name;
+  std::vector<DriverState> states;      // answers of driverState(), in order
+  std::optional<std::vector<std::string>> devices; // the listing of /dev; none: it fails
+  PackageOutcome package;
+  bool opens;                           // what opening the package answers
+  std::vector<AlertResponse> responses; // answers to the alerts, in order
+  std::vector<Shown> alerts;            // the alerts expected, in order
+  int driverStateCalls, embeddedPackageCalls, openCalls;
+};
+
+using S = DriverState;
+using Names = std::vector<std::string>;
+const std::string packagePath = "/Applications/Driver Assistant.app/Contents/Resources/CH34xVCPDriver.pkg";
+
+const std::vector<FlowRun> runs = {
+    {"enabled, no port", {S::enabled}, Names{"tty", "cu.Bluetooth"}, PackageOutcome::path, true, {first},
+     {checkCompleteNoPort}, 1, 0, 0},
+    {"enabled, a port, answered with another response", {S::enabled}, Names{"cu.wchusbserial1410"},
+     PackageOutcome::path, true, {second}, {checkCompleteWithPort}, 1, 0, 0},
+    {"enabled, /dev cannot be listed", {S::enabled}, std::nullopt, PackageOutcome::path, true, {first},
+     {checkCompleteNoPort}, 1, 0, 0},
+    {"not installed, Cancel", {S::notInstalled}, {}, PackageOutcome::path, true, {second}, {required}, 1, 0, 0},
+    {"not enabled, Cancel", {S::installedNotEnabled}, {}, PackageOutcome::path, true, {second}, {needsAttention},
+     1, 0, 0},
+    {"not installed, an unexpected response counts as Cancel", {S::notInstalled}, {}, PackageOutcome::path, true,
+     {-1000}, {required}, 1, 0, 0},
+    {"not installed, Install, Recheck, still missing", {S::notInstalled, S::notInstalled}, {},
+     PackageOutcome::path, true, {first, first, first}, {required, completeInstallation, notDetected}, 2, 1, 1},
+    {"not installed, Install, Recheck, not enabled", {S::notInstalled, S::installedNotEnabled}, {},
+     PackageOutcome::path, true, {first, first, first}, {required, completeInstallation, approvalOrRestart}, 2, 1,
+     1},
+    {"not enabled, Open Installer, Recheck, enabled", {S::installedNotEnabled, S::enabled}, Names{"cu.wchusbserial"},
+     PackageOutcome::path, true, {first, first, first}, {needsAttention, completeInstallation, installationComplete},
+     2, 1, 1},
+    {"not installed, Install, Close", {S::notInstalled}, {}, PackageOutcome::path, true, {first, second},
+     {required, completeInstallation}, 1, 1, 1},
+    {"not installed, Install, the package fails its check", {S::notInstalled}, {}, PackageOutcome::assistantError,
+     true, {first, first}, {required, unableToContinue("The embedded WCH package failed its SHA-256 check.")}, 1, 1,
+     0},
+    {"not enabled, Open Installer, the package cannot be read", {S::installedNotEnabled}, {},
+     PackageOutcome::platformError, true, {first, first},
+     {needsAttention, unableToContinue("Permission denied")}, 1, 1, 0},
+    {"not installed, Install, the package cannot be opened", {S::notInstalled}, {}, PackageOutcome::path, false,
+     {first, first}, {required, unableToContinue("macOS could not open the WCH installer.")}, 1, 1, 1},
+};
+
+/// Operations that play one run's script and count the calls.
+struct Script {
+  explicit Script(const FlowRun& run) : run(run) {}
+  const FlowRun& run;
+  std::deque<DriverState> states{run.states.begin(), run.states.end()};
+  std::deque<AlertResponse> responses{run.responses.begin(), run.responses.end()};
+  std::vector<Shown> shown;
+  std::vector<std::string> listed, opened;
+  int driverStateCalls = 0, embeddedPackageCalls = 0;
+
+  AssistantOperations operations() {
+    AssistantOperations o;
+    o.osVersionText = [] { return osVersion; };
+    o.listDirectory = [this](const std::string& path) {
+      listed.push_back(path);
+      if (!run.devices) throw std::system_error(EACCES, std::generic_category(), path);
+      return *run.devices;
+    };
+    o.driverState = [this] {
+      ++driverStateCalls;
+      if (states.empty()) throw std::logic_error("driverState called more often than scripted");
+      const DriverState state = states.front();
+      states.pop_front();
+      return state;
+    };
+    o.embeddedPackage = [this]() -> std::string {
+      ++embeddedPackageCalls;
+      switch (run.package) {
+        case PackageOutcome::assistantError:
+          throw AssistantError(AssistantErrorCode::digestMismatch);
+        case PackageOutcome::platformError:
+          throw std::system_error(EACCES, std::generic_category());
+        case PackageOutcome::path:
+          break;
+      }
+      return packagePath;
+    };
+    o.openPackage = [this](const std::string& path) {
+      opened.push_back(path);
+      return run.opens;
+    };
+    o.showAlert = [this](const std::string& title, const std::string& message,
+                         const std::vector<std::string>& buttons, AlertStyle style) {
+      shown.push_back({title, message, buttons, static_cast<int>(style)});
+      if (responses.empty()) throw std::logic_error("an alert more than scripted: " + title);
+      const AlertResponse response = responses.front();
+      responses.pop_front();
+      return response;
+    };
+    return o;
+  }
+};
+
+TEST(AssistantFlow, EveryPathShowsItsAlertsAndCallsEachOperationAsOftenAsItShould) {
+  for (const FlowRun& run : runs) {
+    SCOPED_TRACE(run.name);
+    Script script(run);
+    runAssistant(script.operations());
+
+    EXPECT_EQ(script.shown, run.alerts);
+    EXPECT_EQ(script.driverStateCalls, run.driverStateCalls);
+    EXPECT_EQ(script.embeddedPackageCalls, run.embeddedPackageCalls);
+    EXPECT_EQ(script.opened.size(), static_cast<std::size_t>(run.openCalls));
+    for (const auto& path : script.opened) EXPECT_EQ(path, packagePath) << "the package goes to the open unchanged";
+    // /dev is looked at only when the driver is already enabled.
+    const bool scanned = run.states.front() == S::enabled;
+    EXPECT_EQ(script.listed, scanned ? std::vector<std::string>{"/dev"} : std::vector<std::string>{});
+    EXPECT_TRUE(script.responses.empty()) << "fewer alerts than scripted";
+  }
+}
+
+TEST(AssistantFlow, ReadsTheOsVersionBeforeAnythingElse) {
+  std::vector<std::string> calls;
+  AssistantOperations o;
+  o.osVersionText = [&] {
+    calls.push_back("osVersionText");
+    return std::string();
+  };
+  o.driverState = [&] {
+    calls.push_back("driverState");
+    return DriverState::notInstalled;
+  };
+  std::string firstMessage;
+  o.showAlert = [&](const std::string&, const std::string& message, const std::vector<std::string>&, AlertStyle) {
+    calls.push_back("showAlert");
+    firstMessage = message;
+    return second;
+  };
+  runAssistant(o);
+  EXPECT_EQ(calls, (std::vector<std::string>{"osVersionText", "driverState", "showAlert"}));
+  // An empty version text leaves the label directly before the paragraph break.
+  EXPECT_EQ(firstMessage, "Environment: \n\nThe required WCH driver is not installed. Install it now?");
+}
+
+}  // namespace

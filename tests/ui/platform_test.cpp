@@ -1,0 +1,56 @@
+// The small platform pieces of the dialogs against the real system.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "ui/directory.h"
+#include "ui/open_package.h"
+
+namespace {
+
+TEST(DirectoryEntries, GivesTheNamesInsideWithoutDotEntries) {
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::temp_directory_path() / ("ui-test-" + std::to_string(::getpid()));
+  fs::create_directories(folder / "cu.wchusbserial1410");
+  std::ofstream(folder / "a file with spaces").put('x');
+
+  std::vector<std::string> names = directoryEntries(folder.string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"a file with spaces", "cu.wchusbserial1410"}));
+  fs::remove_all(folder);
+
+  EXPECT_THROW(directoryEntries(folder.string()), std::system_error);
+}
+
+TEST(OpenWithXdgOpen, IsYesExactlyWhenXdgOpenStartsAndExits0) {
+  const std::string path = "/tmp/a folder/CH34xVCPDriver.pkg";
+  struct Case {
+    const char* name;
+    int status;
+    bool starts;
+    bool opened;
+  } cases[] = {
+      {"exit 0", 0, true, true},
+      {"exit 3", 3, true, false},
+      {"killed by a signal", -9, true, false},
+      {"cannot start", 0, false, false},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> calls;
+    const bool opened = openWithXdgOpen(path, [&](const std::string& tool, const std::vector<std::string>& args) {
+      calls.push_back(tool);
+      calls.insert(calls.end(), args.begin(), args.end());
+      if (!c.starts) throw std::system_error(ENOENT, std::generic_category(), tool);
+      return CommandResult{c.status, "some output"};
+    });
+    EXPECT_EQ(opened, c.opened) << c.name;
+    EXPECT_EQ(calls, (std::vector<std::string>{"/usr/bin/xdg-open", path})) << c.name;
+  }
+}
+
+}  // namespace

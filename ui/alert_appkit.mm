@@ -1,0 +1,32 @@
+#include "ui/alert.h"
+
+#import <AppKit/AppKit.h>
+
+namespace {
+
+NSString* text(const std::string& value) {
+  return [NSString stringWithUTF8String:value.c_str()];
+}
+
+}  // namespace
+
+AlertResponse showAlert(const std::string& title, const std::string& message,
+                        const std::vector<std::string>& buttons, AlertStyle style) {
+  // No pool is guaranteed around a delegate callback on every platform, and
+  // the alert's strings should not outlive the call.
+  NSAutoreleasePool* pool = [[NSAutoreleasePool alloc] init];
+  // Before every alert: the user may have switched to the Installer meanwhile.
+  [NSApp activateIgnoringOtherApps:YES];
+
+  NSAlert* alert = [[NSAlert alloc] init];
+  [alert setMessageText:text(title)];
+  [alert setInformativeText:text(message)];
+  // GNUstep lacks Cocoa's NSAlertStyle... names; the values are the same.
+  [alert setAlertStyle:(NSAlertStyle)static_cast<int>(style)];
+  for (std::size_t i = 0; i < buttons.size(); ++i) [alert addButtonWithTitle:text(buttons[i])];
+  const AlertResponse response = [alert runModal];
+
+  [alert release];
+  [pool drain];
+  return response;
+}

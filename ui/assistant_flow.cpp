@@ -1,0 +1,67 @@
+#include "ui/assistant_flow.h"
+
+#include <exception>
+
+#include "package/assistant_error.h"
+#include "ui/assistant_alerts.h"
+
+namespace {
+
+AlertResponse show(const AssistantOperations& operations, const Alert& alert) {
+  return operations.showAlert(alert.title, alert.message, alert.buttons, alert.style);
+}
+
+/// The first alert, chosen by the initial state. True when it is an offer
+/// that the user accepted.
+bool offerAccepted(const AssistantOperations& operations, const std::string& environment, DriverState initial) {
+  switch (initial) {
+    case DriverState::enabled:
+      // A report, not an offer: whatever the answer, there is nothing to do.
+      show(operations, driverCheckCompleteAlert(environment, wchSerialPortPresent(operations.listDirectory)));
+      return false;
+    case DriverState::installedNotEnabled:
+      return show(operations, driverNeedsAttentionAlert(environment)) == firstButtonResponse;
+    case DriverState::notInstalled:
+      return show(operations, driverRequiredAlert(environment)) == firstButtonResponse;
+  }
+  return false;
+}
+
+Alert resultAlert(DriverState final) {
+  switch (final) {
+    case DriverState::enabled:
+      return installationCompleteAlert();
+    case DriverState::installedNotEnabled:
+      return approvalOrRestartRequiredAlert();
+    case DriverState::notInstalled:
+      break;
+  }
+  return driverNotDetectedAlert();
+}
+
+/// Verifies and opens the package. Throws what went wrong.
+void openVerifiedPackage(const AssistantOperations& operations) {
+  const std::string package = operations.embeddedPackage();
+  if (!operations.openPackage(package)) throw AssistantError(AssistantErrorCode::openFailed);
+}
+
+}  // namespace
+
+void runAssistant(const AssistantOperations& operations) {
+  // Read first, whatever the driver state turns out to be.
+  const std::string environment = environmentLine(operations.osVersionText());
+
+  if (!offerAccepted(operations, environment, operations.driverState())) return;
+
+  try {
+    openVerifiedPackage(operations);
+  } catch (const std::exception& error) {
+    // The user sees the message only; nothing is retried.
+    show(operations, unableToContinueAlert(error.what()));
+    return;
+  }
+
+  // The Installer runs on its own; only "Recheck" brings the flow back.
+  if (show(operations, completeInstallationAlert()) != firstButtonResponse) return;
+  show(operations, resultAlert(operations.driverState()));
+}

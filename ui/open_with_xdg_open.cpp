@@ -1,0 +1,12 @@
+#include <exception>
+
+#include "ui/open_package.h"
+
+bool openWithXdgOpen(const std::string& path, const CommandRunner& runner) {
+  try {
+    return runner("/usr/bin/xdg-open", {path}).status == 0;
+  } catch (const std::exception&) {
+    // Like NSWorkspace, which answers NO when nothing can open the file.
+    return false;
+  }
+}

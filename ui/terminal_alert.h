@@ -1,0 +1,17 @@
+#pragma once
+
+#include <iosfwd>
+
+#include "ui/alert.h"
+
+/// The presenter for a terminal, used when no display is reachable. Writes
+/// the title on a line of its own, the message as it stands, then one line
+/// per button numbered from 1 in list order ("1. Install Driver"), and asks
+/// for a number on `in`. A number from 1 to the button count answers with
+/// 1000 + number - 1; any other line writes a short hint and asks again. End
+/// of input answers with the last button, the one that takes no action, so a
+/// run without input never waits and never installs anything. The style is
+/// not shown. `buttons` must not be empty.
+AlertResponse showTerminalAlert(const std::string& title, const std::string& message,
+                                const std::vector<std::string>& buttons, AlertStyle style,
+                                std::istream& in, std::ostream& out);
