@@ -5,8 +5,29 @@ the buttons are found by reading the alert's own picture (tesseract) and
 pressed with xdotool's mouse: key presses would need focus.
 """
 
+import contextlib
 import subprocess
 import time
+
+import harness
+
+
+@contextlib.contextmanager
+def program(x, arguments, log_path):
+    """The built program in normal mode on `x`, its output in `log_path`.
+
+    Output goes to a file: GNUstep's gdnc daemon would keep a pipe open. The
+    program is killed if it still runs when the block ends.
+    """
+    with open(log_path, "wb") as log:
+        process = subprocess.Popen(harness.contained([harness.app_path()] + list(arguments)), env=x.env(),
+                                   stdin=subprocess.DEVNULL, stdout=log, stderr=log)
+        try:
+            yield process
+        finally:
+            if process.poll() is None:
+                process.kill()
+                process.wait()
 
 
 def alert_windows(x):

@@ -5,7 +5,6 @@ Required"; "Cancel" must end the program with status 0 after that one alert.
 """
 
 import os
-import subprocess
 import unittest
 
 import alerts
@@ -15,11 +14,8 @@ import harness
 class GuiAlert(unittest.TestCase):
     def test_cancel_at_driver_required_ends_after_one_alert(self):
         shots = harness.output_dir("gui_alert")
-        with harness.Xvfb() as x, open(os.path.join(shots, "program.log"), "wb") as log:
-            # Output to a file: GNUstep's gdnc daemon would hold a pipe open.
-            process = subprocess.Popen(harness.contained([harness.app_path()]), env=x.env(),
-                                       stdin=subprocess.DEVNULL, stdout=log, stderr=log)
-            try:
+        with harness.Xvfb() as x:
+            with alerts.program(x, [], os.path.join(shots, "program.log")) as process:
                 shown = []
                 for window in alerts.watch_alerts(x, process, timeout=30):
                     shown.append(window)
@@ -30,10 +26,6 @@ class GuiAlert(unittest.TestCase):
                         self.assertIn("Environment:", read)
                         alerts.press(x, window, image, "Cancel")
                 status = process.wait(timeout=15)
-            finally:
-                if process.poll() is None:
-                    process.kill()
-                    process.wait()
             self.assertEqual(len(shown), 1, "alerts shown: %d (screenshots in %s)" % (len(shown), shots))
             self.assertEqual(status, 0)
             self.assertEqual(alerts.alert_windows(x), [])

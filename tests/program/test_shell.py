@@ -28,25 +28,32 @@ class NormalMode(unittest.TestCase):
                                     capture_output=True, timeout=30)
             self.assertEqual(result.returncode, 0, result.stderr)
 
+    def test_in_the_terminal_install_without_the_package_is_unable_to_continue(self):
+        result = subprocess.run([harness.app_path()], env=harness.plain_environment(), input=b"1\n1\n",
+                                capture_output=True, timeout=30)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        out = result.stdout.decode()
+        self.assertTrue(out.startswith("Driver Required\nEnvironment: "), out)
+        self.assertIn("\n\nThe required WCH driver is not installed. Install it now?\n"
+                      "1. Install Driver\n2. Cancel\nChoose 1-2 and press Return: \n", out)
+        packaged = os.path.exists(os.path.join(os.path.dirname(harness.app_path()), "Resources", "CH34xVCPDriver.pkg"))
+        if not packaged:
+            self.assertTrue(out.endswith("Unable to Continue\nThe embedded WCH driver package is missing.\n"
+                                         "1. OK\nPress 1 and Return: \n"), out)
+
     def test_with_a_display_asks_and_exits_0_after_the_last_button(self):
         # Arguments other than the switch are ignored, also ones GNUstep would
         # take for documents to open.
-        with harness.Xvfb() as x, open(os.path.join(harness.output_dir("shell"), "gui.log"), "wb") as log:
+        shots = harness.output_dir("shell")
+        with harness.Xvfb() as x:
             started = time.monotonic()
-            process = subprocess.Popen(
-                harness.contained([harness.app_path(), "ignored", "--self-check=no"]), env=x.env(),
-                stdin=subprocess.DEVNULL, stdout=log, stderr=log)
-            try:
+            with alerts.program(x, ["ignored", "--self-check=no"], os.path.join(shots, "gui.log")) as process:
                 window = next(alerts.watch_alerts(x, process, timeout=30), None)
                 self.assertIsNotNone(window, "no alert came up")
                 # The last button takes no action and ends the assistant.
-                image = alerts.screenshot(x, window, os.path.join(harness.output_dir("shell"), "first-alert.png"))
+                image = alerts.screenshot(x, window, os.path.join(shots, "first-alert.png"))
                 alerts.press(x, window, image, "Cancel")
                 status = process.wait(timeout=15)
-            finally:
-                if process.poll() is None:
-                    process.kill()
-                    process.wait()
             self.assertEqual(status, 0)
             self.assertLess(time.monotonic() - started, 30)
             self.assertEqual(x.windows(), [], "the program left a window on screen")
