@@ -18,3 +18,13 @@ enum class DriverState {
 ///  - notInstalled: otherwise.
 /// All searches are case-sensitive substring searches.
 DriverState classifyDriverState(std::string_view extensionOutput, bool receiptExists);
+
+#include "driver/command.h"
+
+/// The driver's state on this machine, asked afresh on every call: runs
+/// "/usr/bin/systemextensionsctl" "list", then "/usr/sbin/pkgutil"
+/// "--pkg-info" packageReceiptID through `runner`, one after the other, and
+/// classifies the listing (whatever its status) and whether the receipt query
+/// ended with status 0. Never fails: a tool that cannot be started counts as
+/// an empty listing or an absent receipt. Blocks until both tools have ended.
+DriverState driverState(const CommandRunner& runner = run);

@@ -1,0 +1,34 @@
+#include <string>
+#include <system_error>
+
+#include "driver/build_constants.h"
+#include "driver/driver_state.h"
+
+namespace {
+
+std::string extensionListing(const CommandRunner& runner) {
+  try {
+    // Whatever the tool printed is searched, on whichever stream and with
+    // whatever status: it prints its listing even when it complains.
+    return runner("/usr/bin/systemextensionsctl", {"list"}).output;
+  } catch (const std::system_error&) {
+    return {};
+  }
+}
+
+bool receiptExists(const CommandRunner& runner) {
+  try {
+    return runner("/usr/sbin/pkgutil", {"--pkg-info", std::string(packageReceiptID)}).status == 0;
+  } catch (const std::system_error&) {
+    return false;
+  }
+}
+
+}  // namespace
+
+DriverState driverState(const CommandRunner& runner) {
+  // Two statements, so the listing is taken before the receipt is asked.
+  const std::string listing = extensionListing(runner);
+  const bool receipt = receiptExists(runner);
+  return classifyDriverState(listing, receipt);
+}

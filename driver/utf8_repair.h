@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+/// Length of the longest prefix of `bytes` that is well-formed UTF-8 and ends
+/// on a character boundary; `bytes.size()` when all of it is well-formed.
+std::size_t validUTF8Length(std::string_view bytes);
+
+/// `bytes` with every ill-formed sequence replaced by U+FFFD, following the
+/// Unicode practice of substituting maximal subparts (the same result as
+/// WHATWG's decoder and CPython's "replace"). Well-formed input is returned
+/// as it came, without a copy; nothing is trimmed or split. Never fails
+/// except for lack of memory.
+std::string repairedUTF8(std::string bytes);

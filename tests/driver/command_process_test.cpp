@@ -1,0 +1,92 @@
+// The runner in a program with unusual process state: signal dispositions,
+// an interval timer, closed standard descriptors.
+
+#include <signal.h>
+#include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "driver/command.h"
+
+namespace {
+
+const std::string child = RUNNER_CHILD;
+
+// Sets a signal's handling for the scope and restores it afterwards.
+class SignalHandling {
+ public:
+  SignalHandling(int sig, void (*handler)(int)) : sig_(sig) {
+    struct sigaction wanted {};
+    wanted.sa_handler = handler;
+    sigemptyset(&wanted.sa_mask);
+    wanted.sa_flags = 0;  // no SA_RESTART: interrupted calls fail with EINTR
+    sigaction(sig_, &wanted, &saved_);
+  }
+  ~SignalHandling() { sigaction(sig_, &saved_, nullptr); }
+
+ private:
+  int sig_;
+  struct sigaction saved_ {};
+};
+
+volatile sig_atomic_t timerTicks = 0;
+void countTick(int) { timerTicks = timerTicks + 1; }
+
+TEST(RunInProcess, CompleteWhileATimerInterruptsEveryMillisecond) {
+  SignalHandling alarm(SIGALRM, countTick);
+  itimerval every{{0, 1000}, {0, 1000}};
+  setitimer(ITIMER_REAL, &every, nullptr);
+  // Slow output keeps the reader blocked in read while the timer fires,
+  // large output keeps it busy reading; the child ends after a pause so the
+  // wait is interrupted too.
+  std::string hex;
+  for (int i = 0; i < 50; ++i) hex += "E282AC";
+  const CommandResult result = run(child, {"bytewise", hex, "2", "flood", "262144", "sleep", "100", "exit", "7"});
+  itimerval off{};
+  setitimer(ITIMER_REAL, &off, nullptr);
+
+  std::string want;
+  for (int i = 0; i < 50; ++i) want += "\u20AC";
+  for (int i = 0; i < 262144 / 4096; ++i) want += std::string(4096, 'o') + std::string(4096, 'e');
+  EXPECT_TRUE(result.output == want) << "output of " << result.output.size() << " bytes differs";
+  EXPECT_EQ(result.status, 7);
+  EXPECT_GT(timerTicks, 50) << "the timer did not interrupt";
+}
+
+TEST(RunInProcess, TheChildStartsWithSIGPIPEAtItsDefault) {
+  SignalHandling ignored(SIGPIPE, SIG_IGN);
+  EXPECT_EQ(run(child, {"sigpipe"}).output, "default");
+}
+
+TEST(RunInProcess, SIGCHLDIgnoredGivesTheUnknownStatusNeverSuccess) {
+  SignalHandling ignored(SIGCHLD, SIG_IGN);
+  const CommandResult result = run(child, {"out", "done", "exit", "0"});
+  EXPECT_EQ(result.status, unknownTerminationStatus);
+  EXPECT_NE(result.status, 0);
+  EXPECT_EQ(result.output, "done");
+}
+
+// In a forked copy of this program with descriptor `closed` closed, the
+// runner still captures both streams. The copy reports through its status.
+int runWithClosed(int closed) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(closed);
+    const CommandResult result = run(child, {"out", "to 1,", "err", "to 2", "exit", "4"});
+    _exit(result.output == "to 1,to 2" && result.status == 4 ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(RunInProcess, WorksWithAStandardDescriptorClosed) {
+  for (int closed : {0, 1, 2}) EXPECT_EQ(runWithClosed(closed), 0) << "descriptor " << closed << " closed";
+}
+
+}  // namespace
