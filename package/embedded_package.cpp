@@ -1,0 +1,13 @@
+#include "package/embedded_package.h"
+
+#include "driver/build_constants.h"
+#include "package/bundle_resource.h"
+#include "package/package_verification.h"
+
+std::string embeddedPackage() {
+  PackageOperations operations;
+  operations.findPackage = [] { return mainBundleResourcePath("CH34xVCPDriver", "pkg"); };
+  operations.readFile = readWholeFile;
+  operations.run = run;
+  return verifiedPackage(operations, expectedInstallerSHA256, expectedSigner);
+}

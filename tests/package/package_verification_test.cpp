@@ -1,0 +1,177 @@
+// The verification's steps, driven with a fake bundle, file and tools: for
+// each outcome, which error comes out and what still ran, in order.
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <system_error>
+
+#include "package/assistant_error.h"
+#include "package/package_verification.h"
+
+namespace {
+
+constexpr std::string_view signer =
+    "Developer ID Installer: Nanjing Qinheng Microelectronics Co., Ltd. (5JZGQTGU4W)";
+constexpr std::string_view packagePath = "/Applications/Driver Assistant.app/Resources/CH34xVCPDriver.pkg";
+constexpr std::string_view goodContents = "ORVENTA fixture package\n";
+// sha256sum of goodContents.
+constexpr std::string_view goodDigest = "96e879d8c4aceae1dc90c3db991c6c2a80277766571c4e18fcf393c1dbfc03ae";
+
+const std::string pkgutil = "/usr/sbin/pkgutil";
+const std::string spctl = "/usr/sbin/spctl";
+
+struct ToolReply {
+  bool starts = true;
+  std::int32_t status = 0;
+  std::string output;
+};
+
+// A machine that answers the verification's questions and records, in
+// order, every operation it was asked for.
+struct FakeMachine {
+  std::optional<std::string> package = std::string(packagePath);
+  std::string contents = std::string(goodContents);
+  int readErrno = 0;
+  std::map<std::string, ToolReply> tools = {
+      {pkgutil,
+       {true, 0,
+        "Package \"CH34xVCPDriver.pkg\":\n   Status: signed by a developer certificate issued by Apple for "
+        "distribution\n   Certificate Chain:\n    1. " +
+            std::string(signer) + "\n       Expires: 2027-01-01\n    2. Developer ID Certification Authority\n"}},
+      {spctl, {true, 0, "CH34xVCPDriver.pkg: accepted\nsource=Notarized Developer ID\n"}},
+  };
+  std::vector<std::string> events;
+
+  PackageOperations operations() {
+    PackageOperations o;
+    o.findPackage = [this] {
+      events.push_back("find");
+      return package;
+    };
+    o.readFile = [this](const std::string& path) {
+      events.push_back("read " + path);
+      if (readErrno != 0) throw std::system_error(readErrno, std::generic_category(), "Cannot read " + path);
+      auto owned = std::make_shared<std::string>(contents);
+      return FileBytes{{reinterpret_cast<const unsigned char*>(owned->data()), owned->size()}, owned};
+    };
+    o.run = [this](const std::string& path, const std::vector<std::string>& arguments) {
+      std::string event = "run " + path;
+      for (const std::string& a : arguments) event += " [" + a + "]";
+      events.push_back(event);
+      const ToolReply& reply = tools.at(path);
+      if (!reply.starts) throw std::system_error(ENOENT, std::generic_category(), "Cannot start " + path);
+      return CommandResult{reply.status, reply.output};
+    };
+    return o;
+  }
+};
+
+const std::string find = "find";
+const std::string read = "read " + std::string(packagePath);
+const std::string checkSignature = "run " + pkgutil + " [--check-signature] [" + std::string(packagePath) + "]";
+const std::string assess = "run " + spctl + " [-a] [-t] [install] [" + std::string(packagePath) + "]";
+
+std::string upper(std::string_view text) {
+  std::string result(text);
+  for (char& c : result) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return result;
+}
+
+struct Case {
+  const char* name;
+  std::function<void(FakeMachine&)> arrange;
+  std::string expectedDigest;
+  // 0: verifies; 1-4: that AssistantError; -1: a std::system_error passed on.
+  int outcome;
+  std::vector<std::string> events;
+};
+
+TEST(PackageVerification, EachOutcomeStopsAtItsStep) {
+  const std::string good(goodDigest);
+  const Case cases[] = {
+      {"passes; signer inside a longer line among other lines", [](FakeMachine&) {}, good, 0,
+       {find, read, checkSignature, assess}},
+      {"spctl passes whatever it prints",
+       [](FakeMachine& m) { m.tools[spctl].output = "rejected? no: status decides\n"; }, good, 0,
+       {find, read, checkSignature, assess}},
+      {"resource missing", [](FakeMachine& m) { m.package.reset(); }, good, 1, {find}},
+      {"file unreadable", [](FakeMachine& m) { m.readErrno = EACCES; }, good, -1, {find, read}},
+      {"empty file", [](FakeMachine& m) { m.contents.clear(); }, good, 2, {find, read}},
+      {"one byte changed", [](FakeMachine& m) { m.contents[22] = 'f'; }, good, 2, {find, read}},
+      {"expected digest in upper case", [](FakeMachine&) {}, upper(goodDigest), 2, {find, read}},
+      {"expected digest empty", [](FakeMachine&) {}, "", 2, {find, read}},
+      {"pkgutil cannot start", [](FakeMachine& m) { m.tools[pkgutil].starts = false; }, good, -1,
+       {find, read, checkSignature}},
+      {"pkgutil non-zero with the signer in its output", [](FakeMachine& m) { m.tools[pkgutil].status = 1; },
+       good, 3, {find, read, checkSignature}},
+      {"pkgutil 0 without the signer",
+       [](FakeMachine& m) { m.tools[pkgutil].output = "Package \"CH34xVCPDriver.pkg\":\n   Status: no signature\n"; },
+       good, 3, {find, read, checkSignature}},
+      {"pkgutil 0 with another team identifier",
+       [](FakeMachine& m) {
+         m.tools[pkgutil].output =
+             "    1. Developer ID Installer: Nanjing Qinheng Microelectronics Co., Ltd. (5JZGQTGU4X)\n";
+       },
+       good, 3, {find, read, checkSignature}},
+      {"pkgutil 0 with the signer in another letter case",
+       [](FakeMachine& m) { m.tools[pkgutil].output = upper(signer) + "\n"; }, good, 3,
+       {find, read, checkSignature}},
+      {"pkgutil 0 with the signer cut short",
+       [](FakeMachine& m) { m.tools[pkgutil].output = std::string(signer.substr(0, signer.size() - 1)); }, good, 3,
+       {find, read, checkSignature}},
+      {"spctl cannot start", [](FakeMachine& m) { m.tools[spctl].starts = false; }, good, -1,
+       {find, read, checkSignature, assess}},
+      {"spctl non-zero", [](FakeMachine& m) { m.tools[spctl].status = 3; }, good, 4,
+       {find, read, checkSignature, assess}},
+      {"spctl killed by a signal", [](FakeMachine& m) { m.tools[spctl].status = -9; }, good, 4,
+       {find, read, checkSignature, assess}},
+  };
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeMachine machine;
+    c.arrange(machine);
+    int outcome = 0;
+    std::string path;
+    try {
+      path = verifiedPackage(machine.operations(), c.expectedDigest, signer);
+    } catch (const AssistantError& error) {
+      outcome = error.code();
+    } catch (const std::system_error&) {
+      outcome = -1;
+    }
+    EXPECT_EQ(outcome, c.outcome);
+    EXPECT_EQ(machine.events, c.events);
+    if (c.outcome == 0) {
+      EXPECT_EQ(path, packagePath);
+    }
+  }
+}
+
+// The caller shows what() of whatever comes out: for a platform error that
+// is the platform's own text, never an assistant message.
+TEST(PackageVerification, PlatformErrorsPassOnUnchanged) {
+  FakeMachine machine;
+  machine.readErrno = EACCES;
+  try {
+    verifiedPackage(machine.operations(), goodDigest, signer);
+    FAIL() << "no error";
+  } catch (const std::system_error& error) {
+    EXPECT_EQ(error.code(), std::error_code(EACCES, std::generic_category()));
+    EXPECT_EQ(std::string(error.what()), "Cannot read " + std::string(packagePath) + ": Permission denied");
+  }
+}
+
+TEST(PackageVerification, EveryCallLooksAndReadsAfresh) {
+  FakeMachine machine;
+  PackageOperations operations = machine.operations();
+  verifiedPackage(operations, goodDigest, signer);
+  machine.contents[0] = 'o';
+  EXPECT_THROW(verifiedPackage(operations, goodDigest, signer), AssistantError);
+  EXPECT_EQ(machine.events,
+            (std::vector<std::string>{find, read, checkSignature, assess, find, read}));
+}
+
+}  // namespace

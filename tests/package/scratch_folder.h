@@ -1,0 +1,38 @@
+#pragma once
+// A fresh folder under the system's temporary folder, removed with
+// everything in it when the test ends.
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+#include <stdlib.h>
+
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "package-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+
+  /// Writes `contents` to the file `name` in the folder; returns its path.
+  std::string write(const std::string& name, std::string_view contents) const {
+    std::filesystem::path file = path_ / name;
+    std::ofstream out(file, std::ios::binary);
+    out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
+    return file.string();
+  }
+
+ private:
+  std::filesystem::path path_;
+};
