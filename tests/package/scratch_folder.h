@@ -27,7 +27,11 @@ class ScratchFolder {
 
   /// Writes `contents` to the file `name` in the folder; returns its path.
   std::string write(const std::string& name, std::string_view contents) const {
-    std::filesystem::path file = path_ / name;
+    return writeTo(path_ / name, contents);
+  }
+
+  /// Writes `contents` to `file`; returns its path.
+  static std::string writeTo(const std::filesystem::path& file, std::string_view contents) {
     std::ofstream out(file, std::ios::binary);
     out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
     return file.string();

@@ -1,0 +1,56 @@
+// The package's path as the system tools receive it, through the real
+// runner: stand-in scripts take the tools' places and log their arguments.
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "driver/build_constants.h"
+#include "package/digest_text.h"
+#include "package/package_verification.h"
+#include "package/sha256.h"
+#include "tests/package/scratch_folder.h"
+
+namespace {
+
+std::string fileText(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST(PackageToolArguments, PathWithSpacesAndNonASCIIArrivesAsOneArgument) {
+  ScratchFolder folder;
+  const std::filesystem::path bundle = folder.path() / "Driver Assistänt 'ü' $HOME \"x\".app";
+  std::filesystem::create_directory(bundle);
+  const std::string contents = "fixture";
+  const std::string package = ScratchFolder::writeTo(bundle / "CH34xVCPDriver.pkg", contents);
+
+  // Each stand-in writes every argument in brackets to its own log.
+  const std::string logArguments = "for a in \"$@\"; do printf '[%s]' \"$a\"; done > \"$0.log\"\n";
+  const std::string pkgutil = ScratchFolder::writeTo(
+      folder.path() / "pkgutil", "#!/bin/sh\n" + logArguments + "echo '    1. " + std::string(expectedSigner) + "'\n");
+  const std::string spctl = ScratchFolder::writeTo(folder.path() / "spctl", "#!/bin/sh\n" + logArguments);
+  ::chmod(pkgutil.c_str(), 0755);
+  ::chmod(spctl.c_str(), 0755);
+
+  PackageOperations operations;
+  operations.findPackage = [&] { return package; };
+  operations.readFile = readWholeFile;
+  operations.run = [&](const std::string& path, const std::vector<std::string>& arguments) {
+    // The tools' real places do not exist here; the arguments go through
+    // untouched.
+    return run(path == "/usr/sbin/pkgutil" ? pkgutil : path == "/usr/sbin/spctl" ? spctl : path, arguments);
+  };
+  const std::string digest = digestText(sha256({reinterpret_cast<const unsigned char*>(contents.data()), contents.size()}));
+
+  EXPECT_EQ(verifiedPackage(operations, digest, expectedSigner), package);
+  EXPECT_EQ(fileText(pkgutil + ".log"), "[--check-signature][" + package + "]");
+  EXPECT_EQ(fileText(spctl + ".log"), "[-a][-t][install][" + package + "]");
+}
+
+}  // namespace

@@ -1,0 +1,98 @@
+"""`--self-check` of the built program on the package step: the shipped
+variant without a package, and the test-only variant with its fixture package
+as it is and changed, on a simulated Mac whose pkgutil and spctl are
+stand-ins. Each bundle runs from a copy in a folder whose name has spaces and
+non-ASCII letters, so the path the tools get is checked on the way."""
+
+import hashlib
+import os
+import shutil
+import tempfile
+import unittest
+
+import harness
+from sandbox import Machine, Reply
+
+SIGNER = "Developer ID Installer: Nanjing Qinheng Microelectronics Co., Ltd. (5JZGQTGU4W)"
+PRODUCTION_DIGEST = "67583115ea31c2909d26fc67182e4f30d653701129a4a68856bc3cce0d4915a3"
+PASSING_TOOLS = {
+    "pkgutil --check-signature": Reply(
+        ("Package \"CH34xVCPDriver.pkg\":\n   Status: signed by a developer certificate issued by Apple\n"
+         "   Certificate Chain:\n    1. " + SIGNER + "\n       Expires: 2027-01-01 00:00:00 +0000\n").encode()),
+    "spctl": Reply(b"", stderr=b"CH34xVCPDriver.pkg: accepted\nsource=Notarized Developer ID\n"),
+}
+
+
+def test_program():
+    return os.environ["ASSISTANT_TEST_APP"]
+
+
+class BundleCopy:
+    """A copy of the bundle holding `program`, in a fresh folder named with
+    spaces and non-ASCII letters; removed on exit."""
+
+    def __init__(self, program):
+        self.program = program
+
+    def __enter__(self):
+        self.folder = tempfile.mkdtemp(prefix="Driver Assistänt Ü ")
+        bundle = os.path.dirname(self.program)
+        copy = os.path.join(self.folder, os.path.basename(bundle))
+        shutil.copytree(bundle, copy)
+        self.executable = os.path.join(copy, os.path.basename(self.program))
+        self.package = os.path.join(copy, "Resources", "CH34xVCPDriver.pkg")
+        return self
+
+    def __exit__(self, *exc):
+        shutil.rmtree(self.folder, ignore_errors=True)
+        return False
+
+
+class SelfCheckPackage(unittest.TestCase):
+    def self_check(self, program, replies):
+        """Exit status, standard output, standard error and the tool calls."""
+        with Machine(replies) as machine:
+            result = machine.run([program, "--self-check"], env=harness.plain_environment())
+            return result.returncode, result.stdout, result.stderr, machine.calls()
+
+    def test_shipped_variant_without_package(self):
+        with BundleCopy(harness.app_path()) as bundle:
+            # A developer's build may hold the vendor's file; this case is the
+            # build without it.
+            if os.path.exists(bundle.package):
+                os.unlink(bundle.package)
+            self.assertEqual(self.self_check(bundle.executable, PASSING_TOOLS),
+                             (1, b"", b"The embedded WCH driver package is missing.\n", []))
+
+    def test_test_variant_with_sound_fixture(self):
+        with BundleCopy(test_program()) as bundle:
+            self.assertEqual(self.self_check(bundle.executable, PASSING_TOOLS), (0, b"", b"", [
+                ["/usr/sbin/pkgutil", "--check-signature", bundle.package],
+                ["/usr/sbin/spctl", "-a", "-t", "install", bundle.package],
+            ]))
+
+    def test_test_variant_with_changed_fixture(self):
+        with BundleCopy(test_program()) as bundle:
+            with open(bundle.package, "r+b") as package:
+                first = package.read(1)
+                package.seek(0)
+                package.write(bytes([first[0] ^ 0x01]))
+            self.assertEqual(self.self_check(bundle.executable, PASSING_TOOLS),
+                             (1, b"", b"The embedded WCH package failed its SHA-256 check.\n", []))
+
+    def test_each_variant_carries_its_own_digest(self):
+        with open(os.environ["ASSISTANT_TEST_PACKAGE"], "rb") as f:
+            fixture_digest = hashlib.sha256(f.read()).hexdigest()
+        with open(harness.app_path(), "rb") as f:
+            shipped = f.read()
+        with open(test_program(), "rb") as f:
+            test_variant = f.read()
+        self.assertIn(PRODUCTION_DIGEST.encode(), shipped)
+        self.assertIn(SIGNER.encode(), shipped)
+        self.assertNotIn(fixture_digest.encode(), shipped)
+        self.assertIn(fixture_digest.encode(), test_variant)
+        self.assertNotIn(PRODUCTION_DIGEST.encode(), test_variant)
+
+
+if __name__ == "__main__":
+    harness.main()
