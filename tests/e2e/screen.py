@@ -1,0 +1,118 @@
+"""Reading and answering the program's alerts on a private X server, the way
+a user does: by what the screen shows. GNUstep names each alert window by
+its style ("Alert", "Information", "Critical"). The alert's title is its
+headline, the top line of the window: it is read from a screenshot with
+tesseract. Buttons are found by their text and pressed with the mouse
+(without a window manager, keys would need focus)."""
+
+import os
+import subprocess
+import time
+
+
+def _x(x, *command, check=True):
+    return subprocess.run(list(command), env=x.env(), capture_output=True, text=True, check=check).stdout
+
+
+def alert_windows(x):
+    """The visible windows that have a name: the program has no other."""
+    return _x(x, "xdotool", "search", "--onlyvisible", "--name", ".", check=False).split()
+
+
+def _geometry(x, window):
+    values = dict(line.split("=", 1) for line in _x(x, "xdotool", "getwindowgeometry", "--shell", window).split())
+    return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+
+class Line:
+    """One line of text that tesseract read: its words and their boxes on the screen."""
+
+    def __init__(self):
+        self.words = []  # (text, left, top, width, height)
+
+    @property
+    def text(self):
+        return " ".join(w[0] for w in self.words)
+
+
+class Shown:
+    """One alert on the screen: its window, its saved screenshot and its text."""
+
+    def __init__(self, x, window, name, image, lines):
+        self.x, self.window, self.name, self.image, self.lines = x, window, name, image, lines
+
+    @property
+    def title(self):
+        # The headline stands at the top, beside the icon, above the message.
+        return self.lines[0].text.strip("|[]() ") if self.lines else ""
+
+    def text(self):
+        return "\n".join(line.text for line in self.lines)
+
+    def press(self, label):
+        """Clicks the button whose text is `label`: the last line (buttons
+        sit under the message) that holds its words in order."""
+        wanted = label.lower().split()
+        for line in reversed(self.lines):
+            texts = [w[0].lower().strip("|[]<>*") for w in line.words]
+            for i in range(len(texts) - len(wanted) + 1):
+                if texts[i:i + len(wanted)] == wanted:
+                    first, last = line.words[i], line.words[i + len(wanted) - 1]
+                    x = (first[1] + last[1] + last[3]) // 2
+                    y = first[2] + first[4] // 2
+                    _x(self.x, "xdotool", "mousemove", str(x), str(y), "mousedown", "1", "sleep", "0.3", "mouseup", "1")
+                    return
+        raise AssertionError("no button %r on the alert %s; it reads:\n%s" % (label, self.image, self.text()))
+
+
+def read_lines(image, left, top, scale):
+    """The text lines tesseract finds in `image`, with boxes in screen pixels
+    (the picture shows the screen from (left, top), enlarged `scale` times)."""
+    tsv = subprocess.run(["tesseract", image, "-", "--psm", "11", "tsv"], capture_output=True, text=True,
+                         check=True).stdout
+    lines = {}
+    for row in tsv.splitlines()[1:]:
+        fields = row.split("\t")
+        # The alert's icon reads as a stray sign or two: keep words only.
+        if len(fields) == 12 and any(c.isalnum() for c in fields[11]):
+            key = tuple(fields[1:5])  # page, block, paragraph, line
+            box = [int(v) // scale for v in fields[6:10]]
+            lines.setdefault(key, Line()).words.append((fields[11].strip(), left + box[0], top + box[1], box[2], box[3]))
+    return sorted(lines.values(), key=lambda line: (line.words[0][2], line.words[0][1]))
+
+
+def next_alert(x, process, folder, number, timeout=30):
+    """Waits for an alert window, saves a screenshot of the screen as
+    alert-NUMBER.png in `folder` and reads it. None if the program ends first."""
+    deadline = time.monotonic() + timeout
+    while True:
+        windows = alert_windows(x)
+        if windows:
+            break
+        if process.poll() is not None:
+            return None
+        if time.monotonic() > deadline:
+            raise AssertionError("no alert within %d s" % timeout)
+        time.sleep(0.1)
+    window = windows[0]
+    # A window just mapped may not be drawn yet.
+    time.sleep(0.6)
+    shot = os.path.join(folder, "alert-%d.png" % number)
+    _x(x, "import", "-display", x.display, "-window", "root", shot)
+    left, top, width, height = _geometry(x, window)
+    scale = 2
+    crop = os.path.join(folder, "alert-%d-ocr.png" % number)
+    # Enlarged and gray, the small GUI font reads much more reliably.
+    subprocess.run(["convert", shot, "-crop", "%dx%d+%d+%d" % (width, height, left, top), "+repage",
+                    "-colorspace", "gray", "-resize", "%d%%" % (100 * scale), crop], check=True, capture_output=True)
+    name = _x(x, "xdotool", "getwindowname", window).strip()
+    return Shown(x, window, name, shot, read_lines(crop, left, top, scale))
+
+
+def wait_closed(x, shown, process, timeout=15):
+    """Waits until the alert's window is gone (or the program has ended)."""
+    deadline = time.monotonic() + timeout
+    while shown.window in alert_windows(x) and process.poll() is None:
+        if time.monotonic() > deadline:
+            raise AssertionError("the alert %r stayed open after its button was pressed" % shown.title)
+        time.sleep(0.1)

@@ -1,0 +1,44 @@
+"""The self-check as a fleet runs it: only the package's tools run, never the
+driver query, and the outcome is the exit status (plus the message of a
+package failure on standard error)."""
+
+import unittest
+
+import harness
+import scenario as s
+from scenario import Reply
+
+
+class SelfCheck(unittest.TestCase):
+    def check(self, machine, program, status, stderr, calls):
+        with machine:
+            result = machine.run([program, "--self-check"], env=harness.plain_environment())
+            self.assertEqual((result.returncode, result.stdout, result.stderr.decode("utf-8", "replace")),
+                             (status, b"", stderr))
+            self.assertEqual(machine.calls(), calls)
+
+    def test_outcomes(self):
+        with s.BundleCopy(s.test_program()) as bundle:
+            package = bundle.package
+            cases = [
+                # name, machine, exit status, standard error, how many package tools ran
+                ("sound package", s.mac(), 0, "", 2),
+                # The driver's state on this Mac does not matter to the self-check.
+                ("sound package, driver enabled", s.mac(listing=s.ENABLED, receipt=True), 0, "", 2),
+                ("another signer", s.mac(check_signature=Reply(s.signature("Developer ID Installer: Someone (X)"))),
+                 1, s.SIGNER_MISMATCH + "\n", 1),
+                ("assessment refuses", s.mac(assessment=Reply(b"rejected\n", 3)), 1, s.NOT_TRUSTED + "\n", 2),
+            ]
+            for name, machine, status, stderr, steps in cases:
+                with self.subTest(name):
+                    self.check(machine, bundle.executable, status, stderr, s.verification(package)[:steps])
+
+    def test_package_failures_start_no_tool(self):
+        with self.subTest("missing in the shipped program"):
+            self.check(s.mac(), s.shipped_program(), 1, s.PACKAGE_MISSING + "\n", [])
+        with self.subTest("changed by one byte"), s.BundleCopy(s.test_program(), change=s.change_first_byte) as bundle:
+            self.check(s.mac(), bundle.executable, 1, s.DIGEST_MISMATCH + "\n", [])
+
+
+if __name__ == "__main__":
+    harness.main()
