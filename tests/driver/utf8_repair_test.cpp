@@ -43,7 +43,7 @@ TEST(RepairedUTF8, UnicodeStandardExamples) {
     std::string want;
   };
   const Case cases[] = {
-      {"61 F1 80 80 E1 80 C2 62 80 63 80 BF 64", "a" + replacements(3) + "b" + r + "c" + replacements(2) + "d"},
+      {"61 F1 80 80 E1 80 C2 62 80 63 80 BF 64", std::string("a") + replacements(3) + "b" + r + "c" + replacements(2) + "d"},
       {"C0 AF E0 80 BF F0 81 82 41", replacements(8) + "A"},
       {"ED A0 80 ED BF BF ED AF 41", replacements(8) + "A"},
       {"F4 91 92 93 FF 41 80 BF 42", replacements(5) + "A" + replacements(2) + "B"},
