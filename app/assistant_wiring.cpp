@@ -1,7 +1,8 @@
 #include <iostream>
 
 #include "app/wiring.h"
-#include "package/assistant_error.h"
+#include "driver/driver_state.h"
+#include "package/embedded_package.h"
 #include "ui/assistant_flow.h"
 #include "ui/directory.h"
 #include "ui/open_package.h"
@@ -12,10 +13,9 @@ void runAssistantAfterLaunch(bool withDisplay) {
   AssistantOperations operations;
   operations.osVersionText = operatingSystemVersionText;
   operations.listDirectory = directoryEntries;
-  // Stand-ins until the live driver query and the package verification land.
-  operations.driverState = [] { return classifyDriverState("", false); };
-  operations.embeddedPackage = []() -> std::string { throw AssistantError(AssistantErrorCode::packageMissing); };
-  operations.openPackage = [](const std::string&) { return false; };
+  operations.driverState = [] { return driverState(); };
+  operations.embeddedPackage = [] { return embeddedPackage(); };
+  operations.openPackage = openPackage;
   if (withDisplay) {
     operations.showAlert = showAlert;
   } else {

@@ -7,6 +7,7 @@ pressed with xdotool's mouse: key presses would need focus.
 
 import contextlib
 import subprocess
+import tempfile
 import time
 
 import harness
@@ -16,12 +17,15 @@ import harness
 def program(x, arguments, log_path):
     """The built program in normal mode on `x`, its output in `log_path`.
 
-    Output goes to a file: GNUstep's gdnc daemon would keep a pipe open. The
-    program is killed if it still runs when the block ends.
+    Output goes to a file: GNUstep's gdnc daemon would keep a pipe open. Each
+    program gets a temporary folder of its own (GNUstep reads TEMP): GNUstep
+    names its message ports in it by process id, and a contained program is
+    always process 1, so two of them side by side would collide. The program is killed if it
+    still runs when the block ends.
     """
-    with open(log_path, "wb") as log:
-        process = subprocess.Popen(harness.contained([harness.app_path()] + list(arguments)), env=x.env(),
-                                   stdin=subprocess.DEVNULL, stdout=log, stderr=log)
+    with open(log_path, "wb") as log, tempfile.TemporaryDirectory(prefix="assistant-") as private_tmp:
+        process = subprocess.Popen(harness.contained([harness.app_path()] + list(arguments)),
+                                   env=x.env(TMPDIR=private_tmp, TEMP=private_tmp), stdin=subprocess.DEVNULL, stdout=log, stderr=log)
         try:
             yield process
         finally:
@@ -57,13 +61,23 @@ def geometry(x, window):
     return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
 
 
-def screenshot(x, window, path):
-    """Saves the window's picture as PNG at `path`, once it has been drawn."""
-    # A freshly mapped window may still be blank for a moment.
-    time.sleep(0.5)
-    subprocess.run(["import", "-display", x.display, "-window", window, path],
-                   env=x.env(), capture_output=True, check=True)
-    return path
+def screenshot(x, window, path, showing=(), timeout=15):
+    """Saves the window's picture as PNG at `path` once it reads every text in `showing`.
+
+    A freshly mapped window may still be blank, or half drawn on a busy
+    machine, so the picture is taken again until the texts can be read.
+    Returns the path; the last picture stays there when the texts never show.
+    """
+    deadline = time.monotonic() + timeout
+    while True:
+        time.sleep(0.3)
+        subprocess.run(["import", "-display", x.display, "-window", window, path],
+                       env=x.env(), capture_output=True, check=True)
+        read = text(path)
+        if all(wanted in read for wanted in showing):
+            return path
+        if time.monotonic() > deadline:
+            raise AssertionError("the alert never showed %r; it reads: %s (picture: %s)" % (showing, read, path))
 
 
 def words(image):

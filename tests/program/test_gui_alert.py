@@ -19,11 +19,11 @@ class GuiAlert(unittest.TestCase):
                 shown = []
                 for window in alerts.watch_alerts(x, process, timeout=30):
                     shown.append(window)
-                    image = alerts.screenshot(x, window, os.path.join(shots, "alert-%d.png" % len(shown)))
-                    if len(shown) == 1:
-                        read = alerts.text(image)
-                        self.assertIn("Driver Required", read)
-                        self.assertIn("Environment:", read)
+                    first = len(shown) == 1
+                    # Any later alert is a fault; its picture shows which one.
+                    image = alerts.screenshot(x, window, os.path.join(shots, "alert-%d.png" % len(shown)),
+                                              showing=("Driver Required", "Environment:", "Cancel") if first else ())
+                    if first:
                         alerts.press(x, window, image, "Cancel")
                 status = process.wait(timeout=15)
             self.assertEqual(len(shown), 1, "alerts shown: %d (screenshots in %s)" % (len(shown), shots))

@@ -51,7 +51,7 @@ class NormalMode(unittest.TestCase):
                 window = next(alerts.watch_alerts(x, process, timeout=30), None)
                 self.assertIsNotNone(window, "no alert came up")
                 # The last button takes no action and ends the assistant.
-                image = alerts.screenshot(x, window, os.path.join(shots, "first-alert.png"))
+                image = alerts.screenshot(x, window, os.path.join(shots, "first-alert.png"), showing=("Cancel",))
                 alerts.press(x, window, image, "Cancel")
                 status = process.wait(timeout=15)
             self.assertEqual(status, 0)
