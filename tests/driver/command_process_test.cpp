@@ -71,12 +71,12 @@ TEST(RunInProcess, SIGCHLDIgnoredGivesTheUnknownStatusNeverSuccess) {
   EXPECT_EQ(result.output, "done");
 }
 
-// In a forked copy of this program with descriptor `closed` closed, the
+// In a forked copy of this program with the descriptors `closed` closed, the
 // runner still captures both streams. The copy reports through its status.
-int runWithClosed(int closed) {
+int runWithClosed(const std::vector<int>& closed) {
   const pid_t pid = fork();
   if (pid == 0) {
-    close(closed);
+    for (int fd : closed) close(fd);
     const CommandResult result = run(child, {"out", "to 1,", "err", "to 2", "exit", "4"});
     _exit(result.output == "to 1,to 2" && result.status == 4 ? 0 : 1);
   }
@@ -85,8 +85,14 @@ int runWithClosed(int closed) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-TEST(RunInProcess, WorksWithAStandardDescriptorClosed) {
-  for (int closed : {0, 1, 2}) EXPECT_EQ(runWithClosed(closed), 0) << "descriptor " << closed << " closed";
+TEST(RunInProcess, WorksWithStandardDescriptorsClosed) {
+  // Closed ones are where the pipe's ends land unless they are moved away.
+  const std::vector<std::vector<int>> cases = {{0}, {1}, {2}, {0, 1}, {1, 2}, {0, 2}, {0, 1, 2}};
+  for (const std::vector<int>& closed : cases) {
+    std::string name;
+    for (int fd : closed) name += std::to_string(fd) + " ";
+    EXPECT_EQ(runWithClosed(closed), 0) << "closed: " << name;
+  }
 }
 
 }  // namespace
