@@ -95,18 +95,28 @@ def next_alert(x, process, folder, number, timeout=30):
             raise AssertionError("no alert within %d s" % timeout)
         time.sleep(0.1)
     window = windows[0]
-    # A window just mapped may not be drawn yet.
-    time.sleep(0.6)
-    shot = os.path.join(folder, "alert-%d.png" % number)
-    _x(x, "import", "-display", x.display, "-window", "root", shot)
-    left, top, width, height = _geometry(x, window)
-    scale = 2
-    crop = os.path.join(folder, "alert-%d-ocr.png" % number)
-    # Enlarged and gray, the small GUI font reads much more reliably.
-    subprocess.run(["convert", shot, "-crop", "%dx%d+%d+%d" % (width, height, left, top), "+repage",
-                    "-colorspace", "gray", "-resize", "%d%%" % (100 * scale), crop], check=True, capture_output=True)
     name = _x(x, "xdotool", "getwindowname", window).strip()
-    return Shown(x, window, name, shot, read_lines(crop, left, top, scale))
+    shot = os.path.join(folder, "alert-%d.png" % number)
+    crop = os.path.join(folder, "alert-%d-ocr.png" % number)
+    scale = 2
+    # A window just mapped may be blank or half drawn, more so on a busy
+    # machine: it counts as drawn once two pictures in a row read the same.
+    previous = None
+    while True:
+        time.sleep(0.3)
+        _x(x, "import", "-display", x.display, "-window", "root", shot)
+        left, top, width, height = _geometry(x, window)
+        # Enlarged and gray, the small GUI font reads much more reliably.
+        subprocess.run(["convert", shot, "-crop", "%dx%d+%d+%d" % (width, height, left, top), "+repage",
+                        "-colorspace", "gray", "-resize", "%d%%" % (100 * scale), crop],
+                       check=True, capture_output=True)
+        lines = read_lines(crop, left, top, scale)
+        text = [line.text for line in lines]
+        if text and text == previous:
+            return Shown(x, window, name, shot, lines)
+        if time.monotonic() > deadline:
+            raise AssertionError("the alert never read the same twice; last: %r (%s)" % (text, shot))
+        previous = text
 
 
 def wait_closed(x, shown, process, timeout=15):

@@ -30,6 +30,8 @@ holds only those names (each a character device like /dev/null) beside the
 few nodes every program needs (null, zero, full, random, urandom, tty, fd,
 stdin, stdout, stderr, pts, shm).
 
+Every command started gets a private temporary folder (TMPDIR and TEMP).
+
 Needs root (to make the namespace and its mounts). Without it, `Machine`
 stops the test through harness.cannot_run_here: a failure in CI, a skip
 elsewhere.
@@ -145,6 +147,7 @@ class Machine:
             if not name or name in (".", "..") or "/" in name or "\n" in name or "\0" in name:
                 raise ValueError("not a plain /dev name: %r" % name)
         self.root = None
+        self.starts = 0
 
     def __enter__(self):
         if os.geteuid() != 0:
@@ -202,10 +205,17 @@ class Machine:
         return ["unshare", "--mount", "--propagation", "private", "--pid", "--fork", "--kill-child",
                 "--mount-proc", "sh", "-c", _SETUP, "sandbox", self.root] + list(command)
 
-    def popen(self, command, **kwargs):
+    def popen(self, command, env=None, **kwargs):
         """Starts `command` on this machine (subprocess.Popen arguments).
         End it with stop(); stopping kills everything it started."""
-        return subprocess.Popen(self.command(command), start_new_session=True, **kwargs)
+        # Each program gets a temporary folder (TMPDIR, TEMP) of its own:
+        # GNUstep names its message ports there by process id, which is the
+        # same in every namespace, so programs side by side would collide.
+        self.starts += 1
+        private_tmp = os.path.join(self.root, "tmp-%d" % self.starts)
+        os.mkdir(private_tmp)
+        env = dict(os.environ if env is None else env, TMPDIR=private_tmp, TEMP=private_tmp)
+        return subprocess.Popen(self.command(command), env=env, start_new_session=True, **kwargs)
 
     def run(self, command, input=None, env=None, timeout=60):
         """Runs `command` to its end; returns a CompletedProcess with bytes.
