@@ -99,10 +99,10 @@ def signature(signer=SIGNER):
 
 
 def mac(listing=NOTHING, receipt=False, check_signature=None, assessment=None, installer=None,
-        after_open=None, dev=()):
+        after_open=None, dev=(), absent=()):
     """A Mac in a given state. Defaults: nothing installed, a package that is
     signed and trusted, an installer that opens, and a /dev with only the
-    basic nodes. `after_open` is the extension listing (bytes) from the moment
+    basic nodes, every tool present (`absent` leaves some out). `after_open` is the extension listing (bytes) from the moment
     the installer has opened, or None when opening changes nothing."""
     replies = {
         "systemextensionsctl": Reply(listing),
@@ -113,7 +113,7 @@ def mac(listing=NOTHING, receipt=False, check_signature=None, assessment=None, i
         "xdg-open": installer or Reply(),
     }
     changed = {} if after_open is None else {"systemextensionsctl": Reply(after_open)}
-    return Machine(replies, after_open=changed, dev=list(dev))
+    return Machine(replies, after_open=changed, dev=list(dev), absent=absent)
 
 
 # Calls the program makes, as the call log shows them.

@@ -36,6 +36,11 @@ class SimulatedMac(unittest.TestCase):
             machine.run(["/usr/bin/xdg-open", odd.decode(errors="surrogateescape")])
             self.assertEqual([os.fsencode(a) for a in machine.calls()[0]], [b"/usr/bin/xdg-open", odd])
 
+    def test_an_absent_tool_cannot_be_started(self):
+        with Machine({"spctl": Reply()}, absent=["pkgutil"]) as machine:
+            result = shell(machine, "test -e /usr/sbin/pkgutil || echo absent; /usr/sbin/spctl && echo present")
+            self.assertEqual(result.stdout, b"absent\npresent\n")
+
     def test_opening_the_installer_changes_the_machine(self):
         for name, status, changed in (("installer opens", 0, True), ("installer fails", 3, False)):
             with self.subTest(name), Machine({"systemextensionsctl": Reply(b"before\n"), "xdg-open": Reply(status=status),

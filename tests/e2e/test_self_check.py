@@ -2,6 +2,8 @@
 driver query, and the outcome is the exit status (plus the message of a
 package failure on standard error)."""
 
+import errno
+import os
 import unittest
 
 import harness
@@ -32,6 +34,15 @@ class SelfCheck(unittest.TestCase):
             for name, machine, status, stderr, steps in cases:
                 with self.subTest(name):
                     self.check(machine, bundle.executable, status, stderr, s.verification(package)[:steps])
+
+    def test_missing_tool(self):
+        with s.BundleCopy(s.test_program()) as bundle, s.mac(absent=["spctl"]) as machine:
+            result = machine.run([bundle.executable, "--self-check"], env=harness.plain_environment())
+            self.assertEqual((result.returncode, result.stdout), (1, b""))
+            # The system's own description, on one line.
+            self.assertIn(os.strerror(errno.ENOENT).encode(), result.stderr)
+            self.assertTrue(result.stderr.endswith(b"\n") and result.stderr.count(b"\n") == 1, result.stderr)
+            self.assertEqual(machine.calls(), s.verification(bundle.package)[:1])
 
     def test_package_failures_start_no_tool(self):
         with self.subTest("missing in the shipped program"):

@@ -2,6 +2,7 @@
 real program on a simulated Mac, answers typed on standard input, and the
 exact text of every alert on standard output."""
 
+import errno
 import os
 import unittest
 
@@ -136,6 +137,47 @@ class Failures(TerminalRun):
                     tools = (s.verification(bundle.package) + s.opening(bundle.package))[:steps]
                     self.assertRun(machine, bundle.executable, ["1", "1"],
                                    [s.driver_required(), s.unable_to_continue(message)], s.DRIVER_STATE + tools)
+
+
+def package_made_a_folder(path):
+    os.unlink(path)
+    os.mkdir(path)
+
+
+class PlatformErrors(TerminalRun):
+    """A tool that is not there, or a package that cannot be read: the
+    system's own error reaches the user unchanged in "Unable to Continue"
+    (its wording is the platform's; it must name what went wrong)."""
+
+    def test_shown_in_unable_to_continue(self):
+        cases = [
+            # name, absent tool, package change, system error, calls that still ran
+            ("no pkgutil", "pkgutil", None, errno.ENOENT, lambda package: [s.LIST]),
+            ("no spctl", "spctl", None, errno.ENOENT, lambda package: s.DRIVER_STATE + s.verification(package)[:1]),
+            ("package is a folder", None, package_made_a_folder, errno.EISDIR, lambda package: s.DRIVER_STATE),
+        ]
+        for name, absent, change, error, calls in cases:
+            with self.subTest(name), s.BundleCopy(s.test_program(), change=change) as bundle, \
+                    s.mac(absent=[absent] if absent else []) as machine:
+                result = machine.run([bundle.executable], input=b"1\n1\n", env=harness.plain_environment())
+                offer = s.driver_required().terminal_text()
+                out = result.stdout.decode()
+                self.assertTrue(out.startswith(offer), out)
+                title, message, rest = out[len(offer):].split("\n", 2)
+                self.assertEqual((title, rest), ("Unable to Continue", "1. OK\nPress 1 and Return: \n"), out)
+                self.assertIn(os.strerror(error), message)
+                self.assertEqual(result.returncode, 0)
+                self.assertEqual(machine.calls(), calls(bundle.package))
+
+    def test_missing_tools_in_the_driver_query(self):
+        # The listing tool is not there: an empty listing, so the receipt decides.
+        self.assertRun(s.mac(receipt=True, absent=["systemextensionsctl"]), s.shipped_program(), ["2"],
+                       [s.driver_needs_attention()], [s.RECEIPT])
+        # Nothing to open the package with: the open fails.
+        with s.BundleCopy(s.test_program()) as bundle:
+            self.assertRun(s.mac(absent=["xdg-open"]), bundle.executable, ["1", "1"],
+                           [s.driver_required(), s.unable_to_continue(s.OPEN_FAILED)],
+                           s.DRIVER_STATE + s.verification(bundle.package))
 
 
 if __name__ == "__main__":

@@ -25,6 +25,9 @@ status. A stand-in without a reply says so on standard error and exits 99.
 that is, once "/usr/bin/xdg-open" has run and exited 0; keys it lacks keep
 their earlier reply.
 
+`absent` names stand-ins (by file name) left out, so that starting that
+tool fails as it does on a machine without it.
+
 `dev`: None keeps the machine's "/dev"; a list of names gives a "/dev" that
 holds only those names (each a character device like /dev/null) beside the
 few nodes every program needs (null, zero, full, random, urandom, tty, fd,
@@ -139,8 +142,11 @@ class Machine:
     and the names in /dev. Use it as a context manager; run() and popen()
     start commands on it, calls() reads the call log."""
 
-    def __init__(self, replies, after_open=None, dev=None):
+    def __init__(self, replies, after_open=None, dev=None, absent=()):
         self.replies = dict(replies)
+        self.absent = set(absent)
+        if not self.absent <= {os.path.basename(p) for p in STANDINS}:
+            raise ValueError("not a stand-in: %r" % sorted(self.absent))
         self.after_open = dict(after_open or {})
         self.dev = None if dev is None else list(dev)
         for name in self.dev or []:
@@ -190,6 +196,8 @@ class Machine:
             folder = os.path.join(self.root, os.path.basename(os.path.dirname(path)))
             os.makedirs(folder, exist_ok=True)
             name = os.path.basename(path)
+            if name in self.absent:
+                continue
             script = os.path.join(folder, name)
             with open(script, "w") as f:
                 f.write(_STANDIN.format(python=sys.executable, state=state, name=name))
