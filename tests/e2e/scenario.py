@@ -43,7 +43,9 @@ class BundleCopy:
         self.folder = None
 
     def __enter__(self):
-        self.folder = tempfile.mkdtemp(prefix="assistant-e2e-")
+        # In the build's test output, so a skip, which ends the test at once,
+        # leaves nothing behind elsewhere.
+        self.folder = tempfile.mkdtemp(prefix="bundle-", dir=harness.output_dir("e2e_bundles"))
         bundle = os.path.dirname(self.program)
         copy = os.path.join(self.folder, "Driver Assistant \u00e9", os.path.basename(bundle))
         shutil.copytree(bundle, copy, symlinks=True)
@@ -101,9 +103,10 @@ def signature(signer=SIGNER):
 def mac(listing=NOTHING, receipt=False, check_signature=None, assessment=None, installer=None,
         after_open=None, dev=(), absent=()):
     """A Mac in a given state. Defaults: nothing installed, a package that is
-    signed and trusted, an installer that opens, and a /dev with only the
-    basic nodes, every tool present (`absent` leaves some out). `after_open` is the extension listing (bytes) from the moment
-    the installer has opened, or None when opening changes nothing."""
+    signed and trusted, an installer that opens, a /dev with only the basic
+    nodes, and every tool present (`absent` leaves some out). `after_open` is
+    the extension listing (bytes) from the moment the installer has opened,
+    or None when opening changes nothing."""
     replies = {
         "systemextensionsctl": Reply(listing),
         "pkgutil --pkg-info": Reply(b"", 0) if receipt else

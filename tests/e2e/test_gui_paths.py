@@ -26,7 +26,7 @@ class GuiPaths(unittest.TestCase):
         for old in os.listdir(folder):
             os.unlink(os.path.join(folder, old))
         shown = []
-        with harness.Xvfb() as x, machine, open(os.path.join(folder, "program.log"), "wb") as log:
+        with machine, harness.Xvfb() as x, open(os.path.join(folder, "program.log"), "wb") as log:
             # Output goes to a file: GNUstep's helper daemons would hold a pipe open.
             process = machine.popen([program], env=x.env(), stdin=subprocess.DEVNULL, stdout=log, stderr=log)
             try:

@@ -154,12 +154,14 @@ class Machine:
                 raise ValueError("not a plain /dev name: %r" % name)
         self.root = None
         self.starts = 0
-
-    def __enter__(self):
+        # Checked here already, before a test has started anything else that
+        # a skip (which ends the process at once) would leave behind.
         if os.geteuid() != 0:
             harness.cannot_run_here("the simulated Mac needs root to make its mount namespace")
         if shutil.which("unshare") is None:
             harness.cannot_run_here("unshare is not installed (util-linux)")
+
+    def __enter__(self):
         self.root = tempfile.mkdtemp(prefix="assistant-sandbox-")
         try:
             self._write_scenario()
