@@ -52,9 +52,6 @@ import harness
 
 STANDINS = ("/usr/bin/systemextensionsctl", "/usr/sbin/pkgutil", "/usr/sbin/spctl", "/usr/bin/xdg-open")
 
-# Nodes every program may open, taken from the machine's own /dev.
-_BASIC_NODES = ("null", "zero", "full", "random", "urandom", "tty")
-
 _CANNOT_MOUNT = 125  # the namespace's setup failed; the command never ran
 
 # Runs as PID 1 of the new namespace: makes the mounts, then runs the command
