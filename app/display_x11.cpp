@@ -7,8 +7,9 @@
 bool displayReachable() {
   const char* name = std::getenv("DISPLAY");
   if (name == nullptr || *name == '\0') return false;
-  Display* display = XOpenDisplay(name);
-  if (display == nullptr) return false;
-  XCloseDisplay(display);
-  return true;
+  // The connection stays open for the life of the process. An X server
+  // without other clients resets when its last client leaves, and would then
+  // refuse GNUstep's own connection a moment later.
+  static Display* display = XOpenDisplay(name);
+  return display != nullptr;
 }
