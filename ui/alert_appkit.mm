@@ -2,10 +2,14 @@
 
 #import <AppKit/AppKit.h>
 
+#include "driver/utf8_repair.h"
+
 namespace {
 
+// stringWithUTF8String: answers nil for ill-formed UTF-8, and an error text
+// can carry a file name in any bytes; repaired text always converts.
 NSString* text(const std::string& value) {
-  return [NSString stringWithUTF8String:value.c_str()];
+  return [NSString stringWithUTF8String:repairedUTF8(value).c_str()];
 }
 
 }  // namespace
