@@ -7,28 +7,32 @@ Required"; "Cancel" must end the program with status 0 after that one alert.
 import os
 import unittest
 
-import alerts
 import harness
+import screen
 
 
 class GuiAlert(unittest.TestCase):
     def test_cancel_at_driver_required_ends_after_one_alert(self):
         shots = harness.output_dir("gui_alert")
         with harness.Xvfb() as x:
-            with alerts.program(x, [], os.path.join(shots, "program.log")) as process:
+            with harness.gui_program(x, [], os.path.join(shots, "program.log")) as process:
                 shown = []
-                for window in alerts.watch_alerts(x, process, timeout=30):
-                    shown.append(window)
-                    first = len(shown) == 1
+                while True:
+                    alert = screen.next_alert(x, process, shots, len(shown) + 1)
+                    if alert is None:
+                        break
+                    shown.append(alert)
                     # Any later alert is a fault; its picture shows which one.
-                    image = alerts.screenshot(x, window, os.path.join(shots, "alert-%d.png" % len(shown)),
-                                              showing=("Driver Required", "Environment:", "Cancel") if first else ())
-                    if first:
-                        alerts.press(x, window, image, "Cancel")
+                    self.assertEqual(len(shown), 1, "a second alert: %r (screenshots in %s)" % (alert.title, shots))
+                    self.assertEqual(alert.name, "Alert")  # GNUstep's name for a warning
+                    self.assertEqual(alert.title.casefold(), "driver required")
+                    self.assertIn("Environment:", alert.text())
+                    alert.press("Cancel")
+                    screen.wait_closed(x, alert, process)
                 status = process.wait(timeout=15)
             self.assertEqual(len(shown), 1, "alerts shown: %d (screenshots in %s)" % (len(shown), shots))
             self.assertEqual(status, 0)
-            self.assertEqual(alerts.alert_windows(x), [])
+            self.assertEqual(screen.alert_windows(x), [], "the program left a window on screen")
 
 
 if __name__ == "__main__":

@@ -5,8 +5,8 @@ import subprocess
 import time
 import unittest
 
-import alerts
 import harness
+import screen
 
 
 class SelfCheck(unittest.TestCase):
@@ -47,12 +47,11 @@ class NormalMode(unittest.TestCase):
         shots = harness.output_dir("shell")
         with harness.Xvfb() as x:
             started = time.monotonic()
-            with alerts.program(x, ["ignored", "--self-check=no"], os.path.join(shots, "gui.log")) as process:
-                window = next(alerts.watch_alerts(x, process, timeout=30), None)
-                self.assertIsNotNone(window, "no alert came up")
+            with harness.gui_program(x, ["ignored", "--self-check=no"], os.path.join(shots, "gui.log")) as process:
+                alert = screen.next_alert(x, process, shots, 1)
+                self.assertIsNotNone(alert, "no alert came up")
                 # The last button takes no action and ends the assistant.
-                image = alerts.screenshot(x, window, os.path.join(shots, "first-alert.png"), showing=("Cancel",))
-                alerts.press(x, window, image, "Cancel")
+                alert.press("Cancel")
                 status = process.wait(timeout=15)
             self.assertEqual(status, 0)
             self.assertLess(time.monotonic() - started, 30)

@@ -6,11 +6,13 @@ Environment (set by CTest, see tests/CMakeLists.txt):
   ASSISTANT_TEST_OUTPUT  where screenshots and other test output go
 """
 
+import contextlib
 import os
 import shutil
 import signal
 import subprocess
 import sys
+import tempfile
 import time
 import unittest
 
@@ -121,6 +123,28 @@ class Xvfb:
                 os.killpg(self.process.pid, signal.SIGKILL)
                 self.process.wait()
         return False
+
+
+@contextlib.contextmanager
+def gui_program(x, arguments, log_path):
+    """The shipped program in normal mode on the X server `x`, as a Popen.
+
+    Its output goes to `log_path`, not to a pipe: GNUstep's gdnc daemon would
+    hold a pipe open. It gets a temporary folder of its own (GNUstep reads
+    TEMP): GNUstep names its message ports there by process id, and a
+    contained program is always process 1, so two side by side would collide.
+    The program is killed if it still runs when the block ends.
+    """
+    with open(log_path, "wb") as log, tempfile.TemporaryDirectory(prefix="assistant-") as private_tmp:
+        process = subprocess.Popen(contained([app_path()] + list(arguments)),
+                                   env=x.env(TMPDIR=private_tmp, TEMP=private_tmp),
+                                   stdin=subprocess.DEVNULL, stdout=log, stderr=log)
+        try:
+            yield process
+        finally:
+            if process.poll() is None:
+                process.kill()
+                process.wait()
 
 
 def main():
