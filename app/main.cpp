@@ -3,10 +3,12 @@
 #include "app/application.h"
 #include "app/display.h"
 #include "app/mode.h"
+#include "app/process_text.h"
 #include "app/self_check.h"
 #include "app/wiring.h"
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv, char** envp) {
+  prepareProcessText(argc, argv, envp);
   if (selfCheckRequested(argc, argv)) return runSelfCheck(realSelfCheckOperations());
 
   // Without a reachable display GNUstep would abort while creating the

@@ -21,6 +21,38 @@ class SelfCheck(unittest.TestCase):
             self.assertEqual(result.stderr, b"The embedded WCH driver package is missing.\n")
 
 
+class BadInput(unittest.TestCase):
+    """Arguments and environment of any content start the program normally."""
+
+    CASES = [
+        ("empty argument", [b""], {}),
+        ("ill-formed UTF-8 argument", [b"\xff\xfe", b"caf\xe9"], {}),
+        ("very long argument", [b"x" * 100000], {}),
+        ("ill-formed UTF-8 environment value", [], {b"ASSISTANT_ODD": b"\xc0\xaf"}),
+        ("ill-formed UTF-8 environment name", [], {b"ODD\xff": b"1"}),
+    ]
+
+    def run_program(self, arguments, extra_env, stdin=b""):
+        env = {k.encode(): v.encode() for k, v in harness.plain_environment().items()}
+        env.update(extra_env)
+        return subprocess.run([harness.app_path().encode()] + arguments, env=env, input=stdin,
+                              capture_output=True, timeout=30)
+
+    def test_self_check(self):
+        expected = self.run_program([b"--self-check"], {})
+        for name, arguments, extra_env in self.CASES:
+            for order in (arguments + [b"--self-check"], [b"--self-check"] + arguments):
+                result = self.run_program(order, extra_env)
+                self.assertEqual((result.returncode, result.stdout, result.stderr),
+                                 (expected.returncode, expected.stdout, expected.stderr), name)
+
+    def test_normal_mode_in_the_terminal(self):
+        for name, arguments, extra_env in self.CASES:
+            result = self.run_program(arguments, extra_env)
+            self.assertEqual(result.returncode, 0, "%s: %r" % (name, result.stderr[-300:]))
+            self.assertTrue(result.stdout.startswith(b"Driver Required\nEnvironment: "), name)
+
+
 class NormalMode(unittest.TestCase):
     def test_without_a_display_exits_0(self):
         for env in (harness.plain_environment(), harness.plain_environment(DISPLAY=":99999")):

@@ -1,0 +1,3 @@
+#include "app/process_text.h"
+
+void prepareProcessText(int, char**, char**) {}
