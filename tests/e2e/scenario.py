@@ -3,16 +3,14 @@ it on: the alerts with their exact texts, the terminal's rendering of them,
 typical system-tool output, and the program variants."""
 
 import os
-import shutil
-import tempfile
 
 import harness
+from bundles import BundleCopy, change_first_byte, test_program  # noqa: F401 (used as s.BundleCopy ...)
 from sandbox import Machine, Reply
 
 DRIVER_BUNDLE_ID = "cn.wch.CH34xVCPDriver"
 RECEIPT_ID = "cn.wch.pkg.CH34xVCPDriver"
 SIGNER = "Developer ID Installer: Nanjing Qinheng Microelectronics Co., Ltd. (5JZGQTGU4W)"
-PACKAGE_RESOURCE = "CH34xVCPDriver.pkg"
 
 # ---- programs ---------------------------------------------------------------
 
@@ -21,51 +19,6 @@ def shipped_program():
     """The shipped variant: it carries the vendor's digest and, in a build
     tree, no package."""
     return harness.app_path()
-
-
-def test_program():
-    """The test-only variant, whose expected digest is the fixture package's
-    and whose bundle carries that fixture."""
-    path = os.path.join(os.environ["ASSISTANT_BUILD"], "DriverAssistantTest.app", "DriverAssistantTest")
-    if not os.path.exists(path):
-        raise AssertionError("the build has no test variant at " + path)
-    return path
-
-
-class BundleCopy:
-    """A copy of a program's bundle in a folder whose name has a space and a
-    non-ASCII letter, so its package path shows how tools get it. `change`
-    may alter the copy's package (a function of the package's path)."""
-
-    def __init__(self, program, change=None):
-        self.program = program
-        self.change = change
-        self.folder = None
-
-    def __enter__(self):
-        # In the build's test output, so a skip, which ends the test at once,
-        # leaves nothing behind elsewhere.
-        self.folder = tempfile.mkdtemp(prefix="bundle-", dir=harness.output_dir("e2e_bundles"))
-        bundle = os.path.dirname(self.program)
-        copy = os.path.join(self.folder, "Driver Assistant \u00e9", os.path.basename(bundle))
-        shutil.copytree(bundle, copy, symlinks=True)
-        self.executable = os.path.join(copy, os.path.basename(self.program))
-        self.package = os.path.join(copy, "Resources", PACKAGE_RESOURCE)
-        if self.change:
-            self.change(self.package)
-        return self
-
-    def __exit__(self, *exc):
-        shutil.rmtree(self.folder, ignore_errors=True)
-        return False
-
-
-def change_first_byte(path):
-    """Alters a package by one byte (or gives an empty one a byte)."""
-    with open(path, "r+b") as f:
-        first = f.read(1)
-        f.seek(0)
-        f.write(bytes([(first[0] if first else 0) ^ 1]))
 
 
 # ---- machines ---------------------------------------------------------------

@@ -1,16 +1,15 @@
 """`--self-check` of the built program on the package step: the shipped
 variant without a package, and the test-only variant with its fixture package
 as it is and changed, on a simulated Mac whose pkgutil and spctl are
-stand-ins. Each bundle runs from a copy in a folder whose name has spaces and
-non-ASCII letters, so the path the tools get is checked on the way."""
+stand-ins. Each bundle runs from a copy in a folder whose name has a space and
+a non-ASCII letter, so the path the tools get is checked on the way."""
 
 import hashlib
 import os
-import shutil
-import tempfile
 import unittest
 
 import harness
+from bundles import BundleCopy, change_first_byte, test_program
 from sandbox import Machine, Reply
 
 SIGNER = "Developer ID Installer: Nanjing Qinheng Microelectronics Co., Ltd. (5JZGQTGU4W)"
@@ -21,31 +20,6 @@ PASSING_TOOLS = {
          "   Certificate Chain:\n    1. " + SIGNER + "\n       Expires: 2027-01-01 00:00:00 +0000\n").encode()),
     "spctl": Reply(b"", stderr=b"CH34xVCPDriver.pkg: accepted\nsource=Notarized Developer ID\n"),
 }
-
-
-def test_program():
-    return os.environ["ASSISTANT_TEST_APP"]
-
-
-class BundleCopy:
-    """A copy of the bundle holding `program`, in a fresh folder named with
-    spaces and non-ASCII letters; removed on exit."""
-
-    def __init__(self, program):
-        self.program = program
-
-    def __enter__(self):
-        self.folder = tempfile.mkdtemp(prefix="Driver Assistänt Ü ")
-        bundle = os.path.dirname(self.program)
-        copy = os.path.join(self.folder, os.path.basename(bundle))
-        shutil.copytree(bundle, copy)
-        self.executable = os.path.join(copy, os.path.basename(self.program))
-        self.package = os.path.join(copy, "Resources", "CH34xVCPDriver.pkg")
-        return self
-
-    def __exit__(self, *exc):
-        shutil.rmtree(self.folder, ignore_errors=True)
-        return False
 
 
 class SelfCheckPackage(unittest.TestCase):
@@ -73,10 +47,7 @@ class SelfCheckPackage(unittest.TestCase):
 
     def test_test_variant_with_changed_fixture(self):
         with BundleCopy(test_program()) as bundle:
-            with open(bundle.package, "r+b") as package:
-                first = package.read(1)
-                package.seek(0)
-                package.write(bytes([first[0] ^ 0x01]))
+            change_first_byte(bundle.package)
             self.assertEqual(self.self_check(bundle.executable, PASSING_TOOLS),
                              (1, b"", b"The embedded WCH package failed its SHA-256 check.\n", []))
 

@@ -53,17 +53,6 @@ def plain_environment(**extra):
     return env
 
 
-def contained(command):
-    """The command, run in a PID namespace of its own when this user may make one.
-
-    GNUstep starts helper daemons (gdnc) that outlive the program and keep
-    its output pipes open; in a PID namespace they end with the program.
-    """
-    if os.geteuid() == 0 and shutil.which("unshare"):
-        return ["unshare", "--pid", "--fork", "--kill-child", "--mount-proc"] + list(command)
-    return list(command)
-
-
 class Xvfb:
     """A private X server on a free display number; stopped on exit."""
 
@@ -129,14 +118,19 @@ class Xvfb:
 def gui_program(x, arguments, log_path):
     """The shipped program in normal mode on the X server `x`, as a Popen.
 
-    Its output goes to `log_path`, not to a pipe: GNUstep's gdnc daemon would
-    hold a pipe open. It gets a temporary folder of its own (GNUstep reads
-    TEMP): GNUstep names its message ports there by process id, and a
-    contained program is always process 1, so two side by side would collide.
-    The program is killed if it still runs when the block ends.
+    GNUstep starts helper daemons (gdnc) that outlive the program: where this
+    user may, the program runs in a PID namespace of its own, so they end
+    with it. Its output goes to `log_path`, not to a pipe, which such a daemon
+    would hold open. It gets a temporary folder of its own (GNUstep reads
+    TEMP): GNUstep names its message ports there by process id, and in its
+    namespace the program is always process 1, so two side by side would
+    collide. The program is killed if it still runs when the block ends.
     """
+    command = [app_path()] + list(arguments)
+    if os.geteuid() == 0 and shutil.which("unshare"):
+        command = ["unshare", "--pid", "--fork", "--kill-child", "--mount-proc"] + command
     with open(log_path, "wb") as log, tempfile.TemporaryDirectory(prefix="assistant-") as private_tmp:
-        process = subprocess.Popen(contained([app_path()] + list(arguments)),
+        process = subprocess.Popen(command,
                                    env=x.env(TMPDIR=private_tmp, TEMP=private_tmp),
                                    stdin=subprocess.DEVNULL, stdout=log, stderr=log)
         try:

@@ -1,0 +1,59 @@
+"""The program variants as tests get them, and copies of their bundles.
+
+ASSISTANT_APP is the shipped variant (harness.app_path()); ASSISTANT_TEST_APP
+the test-only variant, whose expected digest is that of the fixture package
+ASSISTANT_TEST_PACKAGE, which its bundle carries.
+"""
+
+import os
+import shutil
+import tempfile
+
+import harness
+
+PACKAGE_RESOURCE = "CH34xVCPDriver.pkg"
+
+
+def test_program():
+    """The test-only variant inside its bundle."""
+    path = os.environ["ASSISTANT_TEST_APP"]
+    if not os.path.exists(path):
+        raise AssertionError("the build has no test variant at " + path)
+    return path
+
+
+class BundleCopy:
+    """A copy of a program's bundle in a folder whose name has a space and a
+    non-ASCII letter, so its package path shows how tools get it. `change`
+    may alter the copy's package (a function of the package's path).
+    Removed on exit."""
+
+    def __init__(self, program, change=None):
+        self.program = program
+        self.change = change
+        self.folder = None
+
+    def __enter__(self):
+        # In the build's test output, so a skip, which ends the test at once,
+        # leaves nothing behind elsewhere.
+        self.folder = tempfile.mkdtemp(prefix="bundle-", dir=harness.output_dir("bundles"))
+        bundle = os.path.dirname(self.program)
+        copy = os.path.join(self.folder, "Driver Assistant \u00e9", os.path.basename(bundle))
+        shutil.copytree(bundle, copy, symlinks=True)
+        self.executable = os.path.join(copy, os.path.basename(self.program))
+        self.package = os.path.join(copy, "Resources", PACKAGE_RESOURCE)
+        if self.change:
+            self.change(self.package)
+        return self
+
+    def __exit__(self, *exc):
+        shutil.rmtree(self.folder, ignore_errors=True)
+        return False
+
+
+def change_first_byte(path):
+    """Alters a package by one byte (or gives an empty one a byte)."""
+    with open(path, "r+b") as f:
+        first = f.read(1)
+        f.seek(0)
+        f.write(bytes([(first[0] if first else 0) ^ 1]))
