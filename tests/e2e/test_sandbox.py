@@ -36,6 +36,14 @@ class SimulatedMac(unittest.TestCase):
             machine.run(["/usr/bin/xdg-open", odd.decode(errors="surrogateescape")])
             self.assertEqual([os.fsencode(a) for a in machine.calls()[0]], [b"/usr/bin/xdg-open", odd])
 
+    def test_a_reply_script_runs_first_with_the_tools_arguments(self):
+        script = 'printf "%s|" "$0" "$@" > "$ASSISTANT_STATE/seen"; echo from-script'
+        with Machine({"spctl": Reply(b"reply\n", 3, script=script)}) as machine:
+            result = shell(machine, "spctl -a 'b c'; echo \" $?\"")
+            self.assertEqual(result.stdout, b"from-script\nreply\n 3\n")
+            with open(machine.state_path("seen"), "rb") as f:
+                self.assertEqual(f.read(), b"spctl|-a|b c|")
+
     def test_an_absent_tool_cannot_be_started(self):
         with Machine({"spctl": Reply()}, absent=["pkgutil"]) as machine:
             result = shell(machine, "test -e /usr/sbin/pkgutil || echo absent; /usr/sbin/spctl && echo present")

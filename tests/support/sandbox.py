@@ -19,7 +19,12 @@ list (argument zero is the path it was started as) to the call log as one
 JSON array per line, then picks its reply by key: "NAME FIRST-ARGUMENT" if the
 scenario has that key, else "NAME" (NAME is the tool's file name). A reply is
 the bytes it writes to standard output and to standard error, then its exit
-status. A stand-in without a reply says so on standard error and exits 99.
+status. A reply may also carry a shell script, which the stand-in runs first
+(`sh -c SCRIPT NAME ARGUMENTS...`, so "$1"... are the stand-in's own
+arguments and $ASSISTANT_STATE is the state folder) and waits for: a tool that
+hangs, changes files or records what it was given. The script's output goes
+where the stand-in's goes; its status is not used. A stand-in without a reply
+says so on standard error and exits 99.
 
 `after_open` holds the replies that apply once the installer has been opened,
 that is, once "/usr/bin/xdg-open" has run and exited 0; keys it lacks keep
@@ -86,7 +91,7 @@ exit $status
 """
 
 _STANDIN = r"""#!{python} -IS
-import json, os, sys
+import json, os, subprocess, sys
 STATE = {state!r}
 NAME = {name!r}
 args = sys.argv
@@ -109,6 +114,10 @@ for key in keys:
 if reply is None:
     sys.stderr.write("sandbox: no reply for %s\n" % json.dumps(args))
     sys.exit(99)
+script = os.path.join(reply, "script")
+if os.path.exists(script):
+    with open(script) as f:
+        subprocess.call(["/bin/sh", "-c", f.read(), NAME] + args[1:], env=dict(os.environ, ASSISTANT_STATE=STATE))
 for stream, name in ((sys.stdout.buffer, "stdout"), (sys.stderr.buffer, "stderr")):
     with open(os.path.join(reply, name), "rb") as f:
         while True:
@@ -128,10 +137,11 @@ sys.exit(status)
 class Reply:
     """What one stand-in writes and how it exits."""
 
-    def __init__(self, stdout=b"", status=0, stderr=b""):
+    def __init__(self, stdout=b"", status=0, stderr=b"", script=None):
         self.stdout = bytes(stdout)
         self.stderr = bytes(stderr)
         self.status = int(status)
+        self.script = script
 
 
 class Machine:
@@ -189,6 +199,9 @@ class Machine:
                                    ("status", str(reply.status).encode())):
                     with open(os.path.join(folder, name), "wb") as f:
                         f.write(data)
+                if reply.script is not None:
+                    with open(os.path.join(folder, "script"), "w") as f:
+                        f.write(reply.script)
         os.makedirs(state, exist_ok=True)
         open(os.path.join(state, "calls.log"), "w").close()
         for path in STANDINS:
@@ -236,6 +249,11 @@ class Machine:
         if process.returncode == _CANNOT_MOUNT and err.startswith(b"sandbox:"):
             harness.cannot_run_here(err.decode(errors="replace").strip())
         return subprocess.CompletedProcess(command, process.returncode, out, err)
+
+    def state_path(self, *parts):
+        """A path in the state folder that stand-in scripts see as
+        $ASSISTANT_STATE."""
+        return os.path.join(self.root, "state", *parts)
 
     def calls(self):
         """Every stand-in call so far, in order: each the argument list it got."""
