@@ -1,6 +1,7 @@
 #include <iostream>
 
 #include "app/wiring.h"
+#include "driver/build_constants.h"
 #include "driver/driver_state.h"
 #include "package/embedded_package.h"
 #include "ui/assistant_flow.h"
@@ -13,7 +14,11 @@ void runAssistantAfterLaunch(bool withDisplay) {
   AssistantOperations operations;
   operations.osVersionText = operatingSystemVersionText;
   operations.listDirectory = directoryEntries;
-  operations.driverState = [] { return driverState(); };
+  operations.driverState = [] {
+    return driverState([](const std::string& path, const std::vector<std::string>& arguments) {
+      return run(path, arguments, driverQueryTimeLimit);
+    });
+  };
   operations.embeddedPackage = [] { return embeddedPackage(); };
   operations.openPackage = openPackage;
   if (withDisplay) {

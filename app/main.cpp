@@ -1,6 +1,7 @@
 // Process entry: chooses between the self-check and the normal assistant.
 
 #include "app/application.h"
+#include "app/child_status.h"
 #include "app/display.h"
 #include "app/mode.h"
 #include "app/process_text.h"
@@ -8,6 +9,7 @@
 #include "app/wiring.h"
 
 int main(int argc, char** argv, char** envp) {
+  receiveChildStatuses();
   prepareProcessText(argc, argv, envp);
   if (selfCheckRequested(argc, argv)) return runSelfCheck(realSelfCheckOperations());
 

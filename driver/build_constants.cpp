@@ -11,3 +11,15 @@ constexpr std::string_view expectedInstallerSHA256 =
 #endif
 
 static_assert(expectedInstallerSHA256.size() == 64);
+
+// The test-only variant is also built with ASSISTANT_TEST_TIME_LIMIT_SECONDS,
+// so that tests of hanging tools end within seconds.
+#ifdef ASSISTANT_TEST_TIME_LIMIT_SECONDS
+constexpr std::chrono::milliseconds driverQueryTimeLimit = std::chrono::seconds(ASSISTANT_TEST_TIME_LIMIT_SECONDS);
+constexpr std::chrono::milliseconds packageCheckTimeLimit = std::chrono::seconds(ASSISTANT_TEST_TIME_LIMIT_SECONDS);
+constexpr std::chrono::milliseconds openerTimeLimit = std::chrono::seconds(ASSISTANT_TEST_TIME_LIMIT_SECONDS);
+#else
+constexpr std::chrono::milliseconds driverQueryTimeLimit = std::chrono::seconds(60);
+constexpr std::chrono::milliseconds packageCheckTimeLimit = std::chrono::seconds(300);
+constexpr std::chrono::milliseconds openerTimeLimit = std::chrono::seconds(60);
+#endif

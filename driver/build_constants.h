@@ -1,8 +1,9 @@
 #pragma once
-// The assistant's build constants. All four are fixed when the program is
+// The assistant's build constants. All are fixed when the program is
 // built and constant-initialised, so they exist before main() runs; nothing at
 // run time overrides them.
 
+#include <chrono>
 #include <string_view>
 
 /// Bundle identifier of the vendor's system extension.
@@ -20,3 +21,13 @@ extern const std::string_view expectedInstallerSHA256;
 /// Signing identity the embedded package's signature check must report.
 inline constexpr std::string_view expectedSigner =
     "Developer ID Installer: Nanjing Qinheng Microelectronics Co., Ltd. (5JZGQTGU4W)";
+
+/// How long each system tool may run before it is ended and its run fails.
+/// Defined in build_constants.cpp: the shipped program allows 60 s for the
+/// driver-state queries ("systemextensionsctl list", "pkgutil --pkg-info")
+/// and for opening the installer package, and 300 s for the package's
+/// signature check and trust assessment (the assessment may ask the network
+/// about notarization); the test-only variant allows 3 s for every tool.
+extern const std::chrono::milliseconds driverQueryTimeLimit;
+extern const std::chrono::milliseconds packageCheckTimeLimit;
+extern const std::chrono::milliseconds openerTimeLimit;

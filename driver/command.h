@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -24,17 +26,43 @@ struct CommandResult {
 /// caller takes such a run for a success.
 inline constexpr std::int32_t unknownTerminationStatus = INT32_MIN;
 
+/// The most output a run accepts: no tool of this program prints a thousandth
+/// of it, and the assistant must not take the machine's memory.
+inline constexpr std::size_t maximumOutputSize = std::size_t(1) << 30;
+
 /// Starts the executable exactly at `path` (no shell, no search of a command
 /// path) with `arguments` one to one after argument zero, waits for it and
 /// returns its status and merged output. Standard input, environment and
-/// working directory are inherited.
+/// working directory are inherited; the child leads a process group of its
+/// own, so whatever it starts can be ended with it.
 /// Returns once the child has ended and the pipe has reached end of file (a
-/// grandchild that holds the pipe holds the call).
-/// Throws std::system_error with the platform's errno when the child cannot
-/// be started (what() = path + ": " + the system's text); that is the only
-/// failure, and it leaves no child or descriptor behind. A non-zero status is a result.
-CommandResult run(const std::string& path, const std::vector<std::string>& arguments);
+/// grandchild that holds the pipe holds the call), all within `timeLimit`.
+/// Fails with:
+///  - std::system_error with the platform's errno when the child cannot be
+///    started (what() = path + ": " + the system's text); no child is left;
+///  - RunLimitError (driver/run_limit_error.h) when the limit passes before
+///    the end, or the output grows past `outputLimit` bytes: the child's
+///    process group gets SIGTERM, then SIGKILL 2 s later, the child is
+///    reaped, and the output is dropped;
+///  - std::bad_alloc when memory runs out, after ending the group the same way.
+/// A non-zero status is a result. Each call leaves no descriptor behind.
+/// While the child runs, SIGINT, SIGTERM and SIGHUP (where the program leaves
+/// them at their default) end the child's group first; then the program ends
+/// as the signal says.
+/// Memory: the output is read in place into the block that is returned; its
+/// peak stays within a few MiB of the output's size.
+CommandResult run(const std::string& path, const std::vector<std::string>& arguments,
+                  std::chrono::milliseconds timeLimit, std::size_t outputLimit = maximumOutputSize);
 
-/// The runner as a parameter, so logic can be driven with fakes.
+/// For an opener that hands a file to another program and exits: like run,
+/// but the child's standard output and standard error are the null device,
+/// and the call returns as soon as the child itself has ended, whatever it
+/// started and left running. `output` is always empty. The time limit and
+/// its failure, start failures and signal handling are as for run.
+CommandResult runWithoutOutput(const std::string& path, const std::vector<std::string>& arguments,
+                               std::chrono::milliseconds timeLimit);
+
+/// The runner as a parameter, so logic can be driven with fakes. Production
+/// binds the time limit (build_constants.h) where it wires the real runner.
 using CommandRunner =
     std::function<CommandResult(const std::string& path, const std::vector<std::string>& arguments)>;

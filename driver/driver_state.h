@@ -25,6 +25,8 @@ DriverState classifyDriverState(std::string_view extensionOutput, bool receiptEx
 /// "/usr/bin/systemextensionsctl" "list", then "/usr/sbin/pkgutil"
 /// "--pkg-info" packageReceiptID through `runner`, one after the other, and
 /// classifies the listing (whatever its status) and whether the receipt query
-/// ended with status 0. Never fails: a tool that cannot be started counts as
-/// an empty listing or an absent receipt. Blocks until both tools have ended.
-DriverState driverState(const CommandRunner& runner = run);
+/// ended with status 0. Never fails: a run that fails in any way (the tool
+/// cannot be started, passes its time limit or its output limit, memory runs
+/// out) counts as an empty listing or an absent receipt. Blocks until both
+/// runs have ended. Production passes `run` bound to driverQueryTimeLimit.
+DriverState driverState(const CommandRunner& runner);

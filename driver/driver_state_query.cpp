@@ -1,5 +1,5 @@
+#include <exception>
 #include <string>
-#include <system_error>
 
 #include "driver/build_constants.h"
 #include "driver/driver_state.h"
@@ -11,7 +11,9 @@ std::string extensionListing(const CommandRunner& runner) {
     // Whatever the tool printed is searched, on whichever stream and with
     // whatever status: it prints its listing even when it complains.
     return runner("/usr/bin/systemextensionsctl", {"list"}).output;
-  } catch (const std::system_error&) {
+  } catch (const std::exception&) {
+    // Whatever the failure (no start, the time limit, too much output, no
+    // memory), the query goes on with what a missing tool would give.
     return {};
   }
 }
@@ -19,7 +21,7 @@ std::string extensionListing(const CommandRunner& runner) {
 bool receiptExists(const CommandRunner& runner) {
   try {
     return runner("/usr/sbin/pkgutil", {"--pkg-info", std::string(packageReceiptID)}).status == 0;
-  } catch (const std::system_error&) {
+  } catch (const std::exception&) {
     return false;
   }
 }

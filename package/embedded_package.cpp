@@ -8,6 +8,6 @@ std::string embeddedPackage() {
   PackageOperations operations;
   operations.findPackage = [] { return mainBundleResourcePath("CH34xVCPDriver", "pkg"); };
   operations.readFile = readWholeFile;
-  operations.run = run;
+  operations.run = [](const std::string& path, const std::vector<std::string>& arguments) { return run(path, arguments, packageCheckTimeLimit); };
   return verifiedPackage(operations, expectedInstallerSHA256, expectedSigner);
 }

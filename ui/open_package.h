@@ -8,10 +8,10 @@
 /// for it (on a Mac the Installer) and answers whether it could be opened.
 /// Does not wait for that application to finish. Never throws.
 /// On a Mac: NSWorkspace openURL: with a file URL. Elsewhere:
-/// `openWithXdgOpen(path, run)`.
+/// `openWithXdgOpen` with runWithoutOutput bound to openerTimeLimit.
 bool openPackage(const std::string& path);
 
 /// Runs "/usr/bin/xdg-open" with `path` as its one argument through `runner`:
-/// true exactly when it starts and exits with status 0. A start failure is
-/// a plain "could not open", not an error.
+/// true exactly when it starts and exits with status 0. Any failure of the
+/// run (no start, the time limit) is a plain "could not open", not an error.
 bool openWithXdgOpen(const std::string& path, const CommandRunner& runner);

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 namespace {
 
 const std::string child = RUNNER_CHILD;
+constexpr std::chrono::seconds generousLimit{30};
 
 // Sets a signal's handling for the scope and restores it afterwards.
 class SignalHandling {
@@ -46,7 +48,7 @@ TEST(RunInProcess, CompleteWhileATimerInterruptsEveryMillisecond) {
   // wait is interrupted too.
   std::string hex;
   for (int i = 0; i < 50; ++i) hex += "E282AC";
-  const CommandResult result = run(child, {"bytewise", hex, "2", "flood", "262144", "sleep", "100", "exit", "7"});
+  const CommandResult result = run(child, {"bytewise", hex, "2", "flood", "262144", "sleep", "100", "exit", "7"}, generousLimit);
   itimerval off{};
   setitimer(ITIMER_REAL, &off, nullptr);
 
@@ -60,12 +62,12 @@ TEST(RunInProcess, CompleteWhileATimerInterruptsEveryMillisecond) {
 
 TEST(RunInProcess, TheChildStartsWithSIGPIPEAtItsDefault) {
   SignalHandling ignored(SIGPIPE, SIG_IGN);
-  EXPECT_EQ(run(child, {"sigpipe"}).output, "default");
+  EXPECT_EQ(run(child, {"sigpipe"}, generousLimit).output, "default");
 }
 
 TEST(RunInProcess, SIGCHLDIgnoredGivesTheUnknownStatusNeverSuccess) {
   SignalHandling ignored(SIGCHLD, SIG_IGN);
-  const CommandResult result = run(child, {"out", "done", "exit", "0"});
+  const CommandResult result = run(child, {"out", "done", "exit", "0"}, generousLimit);
   EXPECT_EQ(result.status, unknownTerminationStatus);
   EXPECT_NE(result.status, 0);
   EXPECT_EQ(result.output, "done");
@@ -77,7 +79,7 @@ int runWithClosed(const std::vector<int>& closed) {
   const pid_t pid = fork();
   if (pid == 0) {
     for (int fd : closed) close(fd);
-    const CommandResult result = run(child, {"out", "to 1,", "err", "to 2", "exit", "4"});
+    const CommandResult result = run(child, {"out", "to 1,", "err", "to 2", "exit", "4"}, generousLimit);
     _exit(result.output == "to 1,to 2" && result.status == 4 ? 0 : 1);
   }
   int status = 0;

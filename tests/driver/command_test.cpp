@@ -25,7 +25,10 @@ namespace {
 const std::string child = RUNNER_CHILD;
 const std::string startFailures = START_FAILURES;
 
-CommandResult runChild(const std::vector<std::string>& steps) { return run(child, steps); }
+// Far beyond what any of these children takes.
+constexpr std::chrono::seconds generousLimit{30};
+
+CommandResult runChild(const std::vector<std::string>& steps) { return run(child, steps, generousLimit); }
 
 std::set<std::string> openDescriptors() {
   std::set<std::string> fds;
@@ -100,7 +103,7 @@ TEST(Run, StartFailureRaisesThePlatformErrorAndLeavesNothing) {
   const std::set<std::string> before = openDescriptors();
   for (const Case& c : cases) {
     try {
-      run(c.path, {"an argument"});
+      run(c.path, {"an argument"}, generousLimit);
       ADD_FAILURE() << c.name << ": started";
     } catch (const std::system_error& e) {
       EXPECT_EQ(e.code(), std::error_code(c.error, std::system_category())) << c.name;

@@ -135,7 +135,7 @@ TEST(RepairedUTF8, SameAsCPythonOnEveryShortAndManyRandomInputs) {
       for (const std::string& s : g.inputs) in.write(s.data(), static_cast<std::streamsize>(s.size()));
     }
   }
-  const CommandResult python = run(PYTHON3, {UTF8_REFERENCE, inputPath, outputPath});
+  const CommandResult python = run(PYTHON3, {UTF8_REFERENCE, inputPath, outputPath}, std::chrono::seconds(60));
   ASSERT_EQ(python.status, 0) << python.output;
   const std::string reference = readFile(outputPath);
   std::remove(inputPath.c_str());

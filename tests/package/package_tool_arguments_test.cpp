@@ -44,7 +44,8 @@ TEST(PackageToolArguments, PathWithSpacesAndNonASCIIArrivesAsOneArgument) {
   operations.run = [&](const std::string& path, const std::vector<std::string>& arguments) {
     // The tools' real places do not exist here; the arguments go through
     // untouched.
-    return run(path == "/usr/sbin/pkgutil" ? pkgutil : path == "/usr/sbin/spctl" ? spctl : path, arguments);
+    return run(path == "/usr/sbin/pkgutil" ? pkgutil : path == "/usr/sbin/spctl" ? spctl : path, arguments,
+               std::chrono::seconds(30));
   };
   const std::string digest = digestText(sha256({reinterpret_cast<const unsigned char*>(contents.data()), contents.size()}));
 

@@ -1,0 +1,10 @@
+#include <signal.h>
+
+#include "app/child_status.h"
+
+void receiveChildStatuses() {
+  struct sigaction defaults {};
+  defaults.sa_handler = SIG_DFL;
+  sigemptyset(&defaults.sa_mask);
+  ::sigaction(SIGCHLD, &defaults, nullptr);
+}
