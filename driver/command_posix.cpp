@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -391,8 +392,32 @@ void grow(std::string& bytes, std::size_t used, std::size_t room) {
   bytes.swap(bigger);
 }
 
+// Checks the output for well-formed UTF-8 as it arrives, each piece while it
+// is still in the cache and the child goes on writing, so that well-formed
+// output needs no pass of its own at the end.
+class UTF8Check {
+ public:
+  // Takes in the bytes up to `end`. A character cut by the end of a read is
+  // checked again once its rest has arrived.
+  void advance(const std::string& bytes, std::size_t end) {
+    if (illFormed_) return;
+    const std::string_view fresh(bytes.data() + checked_, end - checked_);
+    const std::size_t valid = validUTF8Length(fresh);
+    checked_ += valid;
+    // No character is longer than four bytes: a stop further from the end
+    // than that is an ill-formed sequence, not a cut one.
+    if (fresh.size() - valid >= 4) illFormed_ = true;
+  }
+  bool allWellFormed(std::size_t size) const { return !illFormed_ && checked_ == size; }
+
+ private:
+  std::size_t checked_ = 0;
+  bool illFormed_ = false;
+};
+
 // Reads the pipe to end of file straight into the block that becomes the
-// result. Fails with RunLimitError at `deadline` or past `outputLimit` bytes.
+// result, and repairs its UTF-8. Fails with RunLimitError at `deadline` or
+// past `outputLimit` bytes.
 std::string readToEnd(int fd, int wakeFd, Clock::time_point deadline, std::size_t outputLimit,
                       const std::string& path, milliseconds timeLimit) {
   constexpr std::size_t firstSize = 64 * 1024;
@@ -402,6 +427,7 @@ std::string readToEnd(int fd, int wakeFd, Clock::time_point deadline, std::size_
   std::string bytes;
   bytes.reserve(std::min(firstSize, room));
   std::size_t used = 0;  // bytes.size() runs ahead of it by the zeroed room
+  UTF8Check check;
   for (;;) {
     stopIfSignalled(path);
     if (Clock::now() >= deadline) throw RunLimitError::timeLimitPassed(path, timeLimit);
@@ -413,6 +439,8 @@ std::string readToEnd(int fd, int wakeFd, Clock::time_point deadline, std::size_
     if (got > 0) {
       used += static_cast<std::size_t>(got);
       if (used > outputLimit) throw RunLimitError::outputLimitPassed(path, outputLimit);
+      // Checked while still in the cache, as the child fills the pipe again.
+      check.advance(bytes, used);
     } else if (got == 0) {
       break;
     } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
@@ -422,7 +450,8 @@ std::string readToEnd(int fd, int wakeFd, Clock::time_point deadline, std::size_
     }
   }
   bytes.resize(used);
-  return bytes;
+  if (check.allWellFormed(used)) return bytes;
+  return repairedUTF8(std::move(bytes));
 }
 
 // ---- one run --------------------------------------------------------------------
@@ -464,7 +493,7 @@ CommandResult runTool(const std::string& path, const std::vector<std::string>& a
   }
   CommandResult result;
   result.status = *status;
-  result.output = repairedUTF8(std::move(bytes));
+  result.output = std::move(bytes);
   return result;
 }
 

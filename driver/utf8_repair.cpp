@@ -1,5 +1,6 @@
 #include "driver/utf8_repair.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -59,19 +60,59 @@ std::size_t asciiRunLength(std::string_view s, std::size_t at) {
   return i - at;
 }
 
+// Index of the first byte with its high bit set, given the word's high bits
+// (not 0), in memory order whatever the machine's byte order.
+std::size_t firstHighByte(std::uint64_t high) {
+  if constexpr (std::endian::native == std::endian::little) return std::countr_zero(high) / 8;
+  return std::countl_zero(high) / 8;
+}
+
 }  // namespace
 
 std::size_t validUTF8Length(std::string_view bytes) {
+  // The same rules as sequenceAt, decided with few branches: tool output can
+  // be hundreds of MiB, and this is the one pass over all of it.
+  const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
   std::size_t at = 0;
-  while (at < bytes.size()) {
-    at += asciiRunLength(bytes, at);
-    if (at == bytes.size()) break;
+  while (at + 8 <= n) {
+    // Eight bytes at a time up to the first that is not ASCII.
+    std::uint64_t word;
+    std::memcpy(&word, s + at, sizeof word);
+    const std::uint64_t high = word & 0x8080808080808080u;
+    if (high == 0) {
+      at += 8;
+      continue;
+    }
+    at += firstHighByte(high);
+    if (at + 4 > n) break;
+    // The next four bytes, first byte lowest, whatever the byte order.
+    const std::uint32_t w = std::uint32_t(s[at]) | std::uint32_t(s[at + 1]) << 8 |
+                            std::uint32_t(s[at + 2]) << 16 | std::uint32_t(s[at + 3]) << 24;
+    if ((w & 0xC0E0u) == 0x80C0u) {  // 110xxxxx 10xxxxxx, not overlong (C0, C1)
+      if ((w & 0x1Eu) == 0) return at;
+      at += 2;
+    } else if ((w & 0xC0C0F0u) == 0x8080E0u) {  // 1110xxxx 10xxxxxx 10xxxxxx
+      const std::uint32_t c = (w & 0x0Fu) << 12 | (w >> 2 & 0x0FC0u) | (w >> 16 & 0x3Fu);
+      if (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF)) return at;  // overlong, surrogate
+      at += 3;
+    } else if ((w & 0xC0C0C0F8u) == 0x808080F0u) {  // 11110xxx and three 10xxxxxx
+      const std::uint32_t c =
+          (w & 0x07u) << 18 | (w << 4 & 0x3F000u) | (w >> 10 & 0x0FC0u) | (w >> 24 & 0x3Fu);
+      if (c < 0x10000 || c > 0x10FFFF) return at;  // overlong, beyond Unicode
+      at += 4;
+    } else {
+      return at;
+    }
+  }
+  // The last few bytes, where a sequence may be cut short.
+  while (at < n) {
     std::size_t subpart = 0;
     const std::size_t length = sequenceAt(bytes, at, &subpart);
     if (length == 0) return at;
     at += length;
   }
-  return bytes.size();
+  return n;
 }
 
 std::string repairedUTF8(std::string bytes) {
