@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "app/self_check.h"
@@ -56,6 +57,11 @@ TEST(SelfCheck, AFailingRuleStopsSilentlyBeforeThePackage) {
       {"everything installed", [](std::string_view t, bool) {
          return t.empty() ? DriverState::installedNotEnabled : DriverState::enabled;
        }, 3},
+      // The sample line without a receipt is the case that shows this.
+      {"enabled only when a receipt exists", [](std::string_view t, bool r) {
+         const DriverState state = classifyDriverState(t, r);
+         return state == DriverState::enabled && !r ? DriverState::installedNotEnabled : state;
+       }, 1},
   };
   for (const Case& c : cases) {
     Recorder r;
@@ -64,6 +70,20 @@ TEST(SelfCheck, AFailingRuleStopsSilentlyBeforeThePackage) {
     EXPECT_EQ(r.verifications, 0) << c.name;
     EXPECT_TRUE(r.writes.empty()) << c.name;
   }
+}
+
+TEST(SelfCheck, AsksTheThreeFixedQuestionsInOrder) {
+  std::vector<std::pair<std::string, bool>> asked;
+  Recorder r;
+  SelfCheckOperations ops = operationsFor(r);
+  ops.classify = [&asked](std::string_view text, bool receipt) {
+    asked.emplace_back(text, receipt);
+    return classifyDriverState(text, receipt);
+  };
+  EXPECT_EQ(runSelfCheck(ops), 0);
+  const std::vector<std::pair<std::string, bool>> fixed = {
+      {"cn.wch.CH34xVCPDriver (1.0/1) [activated enabled]", false}, {"", true}, {"", false}};
+  EXPECT_EQ(asked, fixed);
 }
 
 TEST(SelfCheck, PackageFailureWritesItsDescriptionAndOneLineFeedOnce) {

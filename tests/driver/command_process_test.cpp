@@ -60,6 +60,21 @@ TEST(RunInProcess, CompleteWhileATimerInterruptsEveryMillisecond) {
   EXPECT_GT(timerTicks, 50) << "the timer did not interrupt";
 }
 
+TEST(RunInProcess, WaitingForTheEndSurvivesATimerThatInterruptsIt) {
+  SignalHandling alarm(SIGALRM, countTick);
+  timerTicks = 0;
+  itimerval every{{0, 1000}, {0, 1000}};
+  setitimer(ITIMER_REAL, &every, nullptr);
+  // The child closes its output at once, so the runner is past the read and
+  // waiting for the end while the timer fires.
+  const CommandResult result = run(child, {"out", "x", "close", "sleep", "300", "exit", "5"}, generousLimit);
+  itimerval off{};
+  setitimer(ITIMER_REAL, &off, nullptr);
+  EXPECT_EQ(result.status, 5);
+  EXPECT_EQ(result.output, "x");
+  EXPECT_GT(timerTicks, 50) << "the timer did not interrupt";
+}
+
 TEST(RunInProcess, TheChildStartsWithSIGPIPEAtItsDefault) {
   SignalHandling ignored(SIGPIPE, SIG_IGN);
   EXPECT_EQ(run(child, {"sigpipe"}, generousLimit).output, "default");

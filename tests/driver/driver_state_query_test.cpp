@@ -1,3 +1,5 @@
+#include <functional>
+#include <new>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -7,6 +9,7 @@
 
 #include "driver/build_constants.h"
 #include "driver/driver_state.h"
+#include "driver/run_limit_error.h"
 
 namespace {
 
@@ -77,6 +80,38 @@ TEST(DriverStateQuery, StateTable) {
     const FakeRunner fake{&calls, c.listing ? &*c.listing : nullptr, c.receipt ? &*c.receipt : nullptr};
     EXPECT_EQ(driverState(fake), c.want) << c.name;
     EXPECT_EQ(calls.size(), 2u) << c.name << ": both tools run whatever the first gave";
+  }
+}
+
+TEST(DriverStateQuery, AnyFailureOfARunGivesTheDefaults) {
+  // However a run fails, the listing is empty and the receipt absent; the
+  // other tool still runs and counts.
+  struct Case {
+    const char* name;
+    std::function<void(const std::string& path)> fail;
+  };
+  const Case cases[] = {
+      {"cannot start", [](const std::string& path) { throw std::system_error(ENOENT, std::system_category(), path); }},
+      {"time limit", [](const std::string& path) { throw RunLimitError::timeLimitPassed(path, std::chrono::seconds(60)); }},
+      {"output limit", [](const std::string& path) { throw RunLimitError::outputLimitPassed(path, maximumOutputSize); }},
+      {"out of memory", [](const std::string&) { throw std::bad_alloc(); }},
+  };
+  for (const Case& c : cases) {
+    for (const bool listingFails : {true, false}) {
+      const std::string failing = listingFails ? "/usr/bin/systemextensionsctl" : "/usr/sbin/pkgutil";
+      int calls = 0;
+      const CommandRunner runner = [&](const std::string& path, const std::vector<std::string>&) {
+        ++calls;
+        if (path == failing) c.fail(path);
+        // The other tool: a listing naming the driver not yet enabled, or
+        // a receipt that exists.
+        return listingFails ? CommandResult{0, ""} : CommandResult{0, waitingListing};
+      };
+      DriverState state = DriverState::enabled;
+      EXPECT_NO_THROW(state = driverState(runner)) << c.name;
+      EXPECT_EQ(state, DriverState::installedNotEnabled) << c.name << ", failing: " << failing;
+      EXPECT_EQ(calls, 2) << c.name;
+    }
   }
 }
 

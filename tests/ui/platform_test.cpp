@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "ui/directory.h"
+#include "driver/run_limit_error.h"
 #include "ui/open_package.h"
 
 namespace {
@@ -34,11 +35,13 @@ TEST(OpenWithXdgOpen, IsYesExactlyWhenXdgOpenStartsAndExits0) {
     int status;
     bool starts;
     bool opened;
+    bool timesOut = false;
   } cases[] = {
       {"exit 0", 0, true, true},
       {"exit 3", 3, true, false},
       {"killed by a signal", -9, true, false},
       {"cannot start", 0, false, false},
+      {"does not finish in time", 0, true, false, true},
   };
   for (const auto& c : cases) {
     std::vector<std::string> calls;
@@ -46,6 +49,7 @@ TEST(OpenWithXdgOpen, IsYesExactlyWhenXdgOpenStartsAndExits0) {
       calls.push_back(tool);
       calls.insert(calls.end(), args.begin(), args.end());
       if (!c.starts) throw std::system_error(ENOENT, std::generic_category(), tool);
+      if (c.timesOut) throw RunLimitError::timeLimitPassed(tool, std::chrono::seconds(60));
       return CommandResult{c.status, "some output"};
     });
     EXPECT_EQ(opened, c.opened) << c.name;

@@ -1,0 +1,234 @@
+// The runner's limits: a tool that does not finish in time, one that writes
+// too much, what is left of its process group afterwards, and the program
+// ended by a signal while a tool runs.
+
+#include <dirent.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "driver/command.h"
+#include "driver/run_limit_error.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+const std::string child = RUNNER_CHILD;
+
+std::set<std::string> openDescriptors() {
+  std::set<std::string> fds;
+  DIR* dir = opendir("/proc/self/fd");
+  if (!dir) return fds;
+  while (dirent* entry = readdir(dir))
+    if (entry->d_name[0] != '.' && std::atoi(entry->d_name) != dirfd(dir)) fds.insert(entry->d_name);
+  closedir(dir);
+  return fds;
+}
+
+bool noChildren() { return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD; }
+
+TEST(RunLimitError, NamesTheToolAndTheLimit) {
+  struct Case {
+    RunLimitError error;
+    int code;
+    std::string message;
+  };
+  const Case cases[] = {
+      {RunLimitError::timeLimitPassed("/usr/sbin/spctl", 300s), 6, "/usr/sbin/spctl did not finish within 300 seconds."},
+      {RunLimitError::timeLimitPassed("/usr/bin/systemextensionsctl", 60s), 6,
+       "/usr/bin/systemextensionsctl did not finish within 60 seconds."},
+      {RunLimitError::timeLimitPassed("/usr/sbin/pkgutil", 1s), 6, "/usr/sbin/pkgutil did not finish within 1 second."},
+      {RunLimitError::timeLimitPassed("/bin/x", 250ms), 6, "/bin/x did not finish within 0.25 seconds."},
+      {RunLimitError::outputLimitPassed("/usr/sbin/pkgutil", maximumOutputSize), 7,
+       "/usr/sbin/pkgutil wrote more than 1 GiB of output."},
+      {RunLimitError::outputLimitPassed("/bin/x", 3 << 20), 7, "/bin/x wrote more than 3 MiB of output."},
+      {RunLimitError::outputLimitPassed("/bin/x", 1000), 7, "/bin/x wrote more than 1000 bytes of output."},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.error.what(), c.message);
+    EXPECT_EQ(c.error.code(), c.code) << c.message;
+    EXPECT_EQ(RunLimitError::domain, "ORVENTADriverAssistant");
+  }
+}
+
+// Runs `steps` with `limit` and expects the time-limit failure; gives how
+// long the call took.
+Clock::duration timedOutAfter(const std::vector<std::string>& steps, std::chrono::milliseconds limit,
+                              const char* name) {
+  const Clock::time_point start = Clock::now();
+  try {
+    run(child, steps, limit);
+    ADD_FAILURE() << name << ": the run ended normally";
+  } catch (const RunLimitError& e) {
+    EXPECT_EQ(e.code(), 6) << name;
+    EXPECT_EQ(e.what(), child + " did not finish within 0.3 seconds.") << name;
+  }
+  return Clock::now() - start;
+}
+
+TEST(RunTimeLimit, EndsAToolThatDoesNotFinishWherеverItHangs) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> steps;
+    Clock::duration atLeast, atMost;
+  };
+  const Case cases[] = {
+      // The runner is reading: the child holds the pipe and writes nothing.
+      {"silent", {"out", "started\n", "sleep", "60000"}, 300ms, 1500ms},
+      // The runner is waiting for the end: the pipe is at its end already.
+      {"output closed", {"out", "started\n", "close", "sleep", "60000"}, 300ms, 1500ms},
+      // The child is gone; what it started keeps the pipe open.
+      {"grandchild holds the pipe", {"grandchild", "60000", "exit", "0"}, 300ms, 1500ms},
+      // SIGTERM is not enough: SIGKILL follows two seconds later.
+      {"ignores SIGTERM", {"ignore", "15", "sleep", "60000"}, 2300ms, 3800ms},
+  };
+  const std::set<std::string> before = openDescriptors();
+  for (const Case& c : cases) {
+    const Clock::duration took = timedOutAfter(c.steps, 300ms, c.name);
+    EXPECT_GE(took, c.atLeast) << c.name;
+    EXPECT_LE(took, c.atMost) << c.name;
+    EXPECT_TRUE(noChildren()) << c.name << ": the child was not reaped";
+    EXPECT_EQ(openDescriptors(), before) << c.name;
+  }
+}
+
+TEST(RunTimeLimit, AToolThatFinishesInTimeIsNotDisturbed) {
+  const CommandResult result = run(child, {"out", "a", "sleep", "100", "out", "b", "exit", "4"}, 5s);
+  EXPECT_EQ(result.status, 4);
+  EXPECT_EQ(result.output, "ab");
+}
+
+// In a forked copy of this program that adopts orphans (a subreaper), runs
+// a tool whose grandchild ignores SIGTERM and sleeps, with a short limit;
+// then looks at how that grandchild ended. Exit 0 when it was killed.
+int grandchildAfterTimeLimit() {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (prctl(PR_SET_CHILD_SUBREAPER, 1) != 0) _exit(10);
+    try {
+      run(child, {"ignore", "15", "grandchild", "60000", "sleep", "60000"}, 300ms);
+      _exit(11);
+    } catch (const RunLimitError&) {
+    }
+    // The grandchild is ours now; it must have ended, by SIGKILL (which may
+    // take a moment to arrive after the run has returned).
+    int status = 0;
+    pid_t got = 0;
+    for (int i = 0; i < 200 && got == 0; ++i) {
+      got = waitpid(-1, &status, WNOHANG);
+      if (got == 0) usleep(10 * 1000);
+    }
+    if (got <= 0) _exit(12);
+    _exit(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL && noChildren() ? 0 : 13);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(RunTimeLimit, EndsWhateverTheToolStartedWithIt) { EXPECT_EQ(grandchildAfterTimeLimit(), 0); }
+
+TEST(RunOutputLimit, FailsPastTheLimitAndEndsTheTool) {
+  // flood N writes N bytes on each stream: 2N in all.
+  struct Case {
+    const char* name;
+    std::size_t floodEach, limit;
+    bool fails;
+  };
+  const Case cases[] = {
+      {"exactly the limit", 40000, 80000, false},
+      {"one byte past it", 40000, 79999, true},
+      {"far past it, the child still writing", 64 << 20, 1 << 20, true},
+  };
+  for (const Case& c : cases) {
+    try {
+      const CommandResult result = run(child, {"flood", std::to_string(c.floodEach)}, 30s, c.limit);
+      EXPECT_FALSE(c.fails) << c.name;
+      EXPECT_EQ(result.output.size(), 2 * c.floodEach) << c.name;
+    } catch (const RunLimitError& e) {
+      EXPECT_TRUE(c.fails) << c.name;
+      EXPECT_EQ(e.code(), 7) << c.name;
+      EXPECT_EQ(e.what(), child + " wrote more than " +
+                              (c.limit == 1 << 20 ? std::string("1 MiB") : std::to_string(c.limit) + " bytes") +
+                              " of output.")
+          << c.name;
+    }
+    EXPECT_TRUE(noChildren()) << c.name;
+  }
+}
+
+TEST(RunWithoutOutput, ReturnsWhenTheToolHasEndedWhateverItLeftRunning) {
+  // The grandchild keeps running for two seconds; the call does not wait.
+  const Clock::time_point start = Clock::now();
+  const CommandResult result = runWithoutOutput(child, {"grandchild", "2000", "out", "said\n", "exit", "3"}, 5s);
+  EXPECT_LT(Clock::now() - start, 1500ms);
+  EXPECT_EQ(result.status, 3);
+  EXPECT_EQ(result.output, "");
+  EXPECT_TRUE(noChildren());
+}
+
+TEST(RunWithoutOutput, HasTheTimeLimitToo) {
+  EXPECT_THROW(runWithoutOutput(child, {"sleep", "60000"}, 300ms), RunLimitError);
+  EXPECT_TRUE(noChildren());
+}
+
+// In a forked copy of this program that adopts orphans, a tool (with a
+// grandchild) sends that copy `sig` while it runs. Exit 0 when the copy
+// ended by that very signal and nothing it started is left running.
+int endedBySignalDuringARun(int sig) {
+  const pid_t reaper = fork();
+  if (reaper == 0) {
+    if (prctl(PR_SET_CHILD_SUBREAPER, 1) != 0) _exit(10);
+    const pid_t assistant = fork();
+    if (assistant == 0) {
+      try {
+        run(child, {"grandchild", "60000", "kill-parent", std::to_string(sig), "sleep", "60000"}, 30s);
+      } catch (...) {
+      }
+      _exit(11);  // not reached: the signal ends this process
+    }
+    int status = 0;
+    waitpid(assistant, &status, 0);
+    if (!WIFSIGNALED(status) || WTERMSIG(status) != sig) _exit(12);
+    // Whatever the tool started was ended before the copy ended: only
+    // ended processes may come to this one, within moments.
+    for (int i = 0; i < 200; ++i) {
+      const pid_t got = waitpid(-1, nullptr, WNOHANG);
+      if (got < 0 && errno == ECHILD) _exit(0);
+      if (got == 0) usleep(10 * 1000);
+    }
+    _exit(13);
+  }
+  int status = 0;
+  waitpid(reaper, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(RunEndingSignal, EndsTheToolsGroupThenTheProgramAsTheSignalSays) {
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) EXPECT_EQ(endedBySignalDuringARun(sig), 0) << "signal " << sig;
+}
+
+TEST(RunEndingSignal, AnIgnoredSignalStaysIgnored) {
+  // As under nohup: SIGHUP ignored by the program does not end the tool.
+  struct sigaction ignore {}, saved {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGHUP, &ignore, &saved);
+  const CommandResult result = run(child, {"kill-parent", "1", "sleep", "100", "out", "done"}, 30s);
+  sigaction(SIGHUP, &saved, nullptr);
+  EXPECT_EQ(result.output, "done");
+  EXPECT_EQ(result.status, 0);
+}
+
+}  // namespace
