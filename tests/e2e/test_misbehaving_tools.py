@@ -1,0 +1,151 @@
+"""System tools that misbehave: ones that hang, a launcher that leaves
+SIGCHLD ignored, the assistant ended while a tool runs, and an opener that
+leaves a program running behind it. The test-only variant gives every tool
+3 s; nothing a tool started may outlive the assistant."""
+
+import os
+import time
+import unittest
+
+import harness
+import scenario as s
+from scenario import Reply
+
+TEST_LIMIT = 3  # seconds, the test-only variant's limit for every tool
+SLACK = 6  # seconds for starting the program and ending the tool's group
+
+HANGS = Reply(script="sleep 600")
+
+# Runs the command given after it, then lists every process left in the
+# simulated Mac (its own PID namespace) into the file named first.
+AND_LIST_PROCESSES = '"$@"; status=$?; ps -e -o args= > "$0"; exit $status'
+
+
+def with_reply(machine, key, reply):
+    machine.replies[key] = reply
+    return machine
+
+
+class MisbehavingTools(unittest.TestCase):
+    maxDiff = None
+
+    def run_and_list(self, machine, command, answers=None):
+        """Runs `command` on `machine` (entered); returns the result, the
+        seconds it took and the processes left in the machine after it."""
+        listing = machine.state_path("processes")
+        typed = None if answers is None else "".join(a + "\n" for a in answers).encode()
+        start = time.monotonic()
+        result = machine.run(["sh", "-c", AND_LIST_PROCESSES, listing] + command, input=typed,
+                             env=harness.plain_environment())
+        took = time.monotonic() - start
+        with open(listing) as f:
+            left = [line.strip() for line in f]
+        return result, took, left
+
+    def assertNothingLeft(self, left):
+        # Only the namespace's first shell, the listing shell and ps itself.
+        strays = [p for p in left if not (p.startswith("sh -c") or p.startswith("ps -e"))]
+        self.assertEqual(strays, [], "processes left behind")
+
+    def test_hanging_driver_query_gives_the_defaults(self):
+        cases = [
+            # name, machine, first alert
+            ("listing hangs", with_reply(s.mac(receipt=True), "systemextensionsctl", HANGS), s.driver_needs_attention()),
+            ("receipt query hangs", with_reply(s.mac(listing=s.WAITING), "pkgutil --pkg-info", HANGS),
+             s.driver_needs_attention()),
+            ("receipt query hangs, nothing listed", with_reply(s.mac(), "pkgutil --pkg-info", HANGS),
+             s.driver_required()),
+        ]
+        for name, machine, offer in cases:
+            with self.subTest(name), machine:
+                result, took, left = self.run_and_list(machine, [s.test_program()], ["2"])
+                self.assertEqual(result.stdout.decode(), offer.terminal_text(), result.stderr[-2000:])
+                self.assertEqual(result.returncode, 0)
+                self.assertLess(took, TEST_LIMIT + SLACK)
+                self.assertEqual(machine.calls(), s.DRIVER_STATE)
+                self.assertNothingLeft(left)
+
+    def test_hanging_package_check_ends_in_unable_to_continue(self):
+        cases = [
+            # name, key of the hanging tool, its path, tools that ran
+            ("signature check", "pkgutil --check-signature", "/usr/sbin/pkgutil", 1),
+            ("assessment", "spctl", "/usr/sbin/spctl", 2),
+        ]
+        with s.BundleCopy(s.test_program()) as bundle:
+            for name, key, path, steps in cases:
+                machine = with_reply(s.mac(), key, HANGS)
+                with self.subTest(name), machine:
+                    result, took, left = self.run_and_list(machine, [bundle.executable], ["1", "1"])
+                    message = "%s did not finish within %d seconds." % (path, TEST_LIMIT)
+                    self.assertEqual(result.stdout.decode(),
+                                     s.driver_required().terminal_text() + s.unable_to_continue(message).terminal_text(),
+                                     result.stderr[-2000:])
+                    self.assertLess(took, TEST_LIMIT + SLACK)
+                    self.assertEqual(machine.calls(), s.DRIVER_STATE + s.verification(bundle.package)[:steps])
+                    self.assertNothingLeft(left)
+
+    def test_hanging_package_check_fails_the_self_check_with_one_line(self):
+        cases = [("signature check", "pkgutil --check-signature", "/usr/sbin/pkgutil"),
+                 ("assessment", "spctl", "/usr/sbin/spctl")]
+        with s.BundleCopy(s.test_program()) as bundle:
+            for name, key, path in cases:
+                machine = with_reply(s.mac(), key, HANGS)
+                with self.subTest(name), machine:
+                    result, took, left = self.run_and_list(machine, [bundle.executable, "--self-check"])
+                    self.assertEqual((result.returncode, result.stdout, result.stderr.decode()),
+                                     (1, b"", "%s did not finish within %d seconds.\n" % (path, TEST_LIMIT)))
+                    self.assertLess(took, TEST_LIMIT + SLACK)
+                    self.assertNothingLeft(left)
+
+    def test_a_launcher_that_ignores_sigchld(self):
+        # The launcher sets SIGCHLD to be ignored and starts the program,
+        # which inherits that.
+        ignoring = ["python3", "-c", "import os, signal, sys\n"
+                    "signal.signal(signal.SIGCHLD, signal.SIG_IGN)\n"
+                    "os.execv(sys.argv[1], sys.argv[1:])\n"]
+        with self.subTest("self-check with sound tools"), s.BundleCopy(s.test_program()) as bundle, s.mac() as machine:
+            result = machine.run(ignoring + [bundle.executable, "--self-check"], env=harness.plain_environment())
+            self.assertEqual((result.returncode, result.stdout, result.stderr), (0, b"", b""))
+        with self.subTest("the receipt is found"), s.mac(receipt=True) as machine:
+            result = machine.run(ignoring + [s.shipped_program()], input=b"2\n", env=harness.plain_environment())
+            self.assertEqual(result.stdout.decode(), s.driver_needs_attention().terminal_text(), result.stderr[-2000:])
+
+    def test_ended_by_a_signal_while_a_tool_hangs(self):
+        # The shipped program (60 s per tool) gets SIGTERM while the listing
+        # hangs: it ends as SIGTERM says, and the tool's group goes with it.
+        machine = with_reply(s.mac(), "systemextensionsctl", HANGS)
+        script = ('"$@" & program=$!\n'
+                  'until [ -s "$CALLS" ] && pgrep -x sleep >/dev/null; do sleep 0.05; done\n'
+                  'kill -TERM $program; wait $program; echo "status $?"\n'
+                  'sleep 0.5; ps -e -o args= > "$LISTING"\n')
+        with machine:
+            env = harness.plain_environment(CALLS=machine.state_path("calls.log"),
+                                            LISTING=machine.state_path("processes"))
+            start = time.monotonic()
+            result = machine.run(["sh", "-c", script, "sh", s.shipped_program()], env=env, timeout=30)
+            self.assertLess(time.monotonic() - start, 15)
+            self.assertEqual(result.stdout.decode(), "status 143\n", result.stderr[-2000:])
+            with open(machine.state_path("processes")) as f:
+                self.assertNothingLeft([line.strip() for line in f])
+
+    def test_an_opener_that_leaves_a_program_running(self):
+        # xdg-open starts something that runs on (with the stand-in's output)
+        # and exits 0 at once: "Complete the WCH Installation" follows at
+        # once, and "Close" ends the run.
+        installer = Reply(script='date +%s.%N > "$ASSISTANT_STATE/opened-at"; sleep 30 &')
+        with s.BundleCopy(s.test_program()) as bundle, s.mac(installer=installer) as machine:
+            ended_at = machine.state_path("ended-at")
+            result = machine.run(["sh", "-c", '"$@"; status=$?; date +%s.%N > "$0"; exit $status', ended_at,
+                                  bundle.executable], input=b"1\n2\n", env=harness.plain_environment())
+            self.assertEqual(result.stdout.decode(),
+                             s.driver_required().terminal_text() + s.COMPLETE_INSTALLATION.terminal_text(),
+                             result.stderr[-2000:])
+            with open(machine.state_path("opened-at")) as f:
+                opened = float(f.read())
+            with open(ended_at) as f:
+                ended = float(f.read())
+            self.assertLess(ended - opened, 2)
+
+
+if __name__ == "__main__":
+    harness.main()
