@@ -1,6 +1,7 @@
 #include "driver/utf8_repair.h"
 
-#include <bit>
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -47,72 +48,79 @@ std::size_t sequenceAt(std::string_view s, std::size_t at, std::size_t* subpart)
   return 0;
 }
 
-// Tool output is mostly ASCII: skip it eight bytes at a time.
-std::size_t asciiRunLength(std::string_view s, std::size_t at) {
-  std::size_t i = at;
-  while (i + 8 <= s.size()) {
-    std::uint64_t word;
-    std::memcpy(&word, s.data() + i, sizeof word);
-    if (word & 0x8080808080808080u) break;
-    i += 8;
+// The rules of sequenceAt as an automaton for whole runs of text. Each state
+// is a bit offset into a byte's row, and the row holds the next state for
+// every state, so one step is a load and a shift: no branch that mixed text
+// could mispredict.
+constexpr unsigned stateAccept = 0, stateError = 6, stateNeed1 = 12, stateNeed2 = 18, stateNeed3 = 24,
+                   stateAfterE0 = 30, stateAfterED = 36, stateAfterF0 = 42, stateAfterF4 = 48;
+
+constexpr unsigned nextState(unsigned from, unsigned b) {
+  const bool continuation = b >= 0x80 && b <= 0xBF;
+  switch (from) {
+    case stateAccept:
+      if (b < 0x80) return stateAccept;
+      if (b >= 0xC2 && b <= 0xDF) return stateNeed1;
+      if (b == 0xE0) return stateAfterE0;  // A0..BF next: no overlong form
+      if (b == 0xED) return stateAfterED;  // 80..9F next: no surrogate
+      if (b >= 0xE1 && b <= 0xEF) return stateNeed2;
+      if (b == 0xF0) return stateAfterF0;  // 90..BF next: no overlong form
+      if (b >= 0xF1 && b <= 0xF3) return stateNeed3;
+      if (b == 0xF4) return stateAfterF4;  // 80..8F next: nothing past U+10FFFF
+      return stateError;
+    case stateNeed1: return continuation ? stateAccept : stateError;
+    case stateNeed2: return continuation ? stateNeed1 : stateError;
+    case stateNeed3: return continuation ? stateNeed2 : stateError;
+    case stateAfterE0: return b >= 0xA0 && b <= 0xBF ? stateNeed1 : stateError;
+    case stateAfterED: return b >= 0x80 && b <= 0x9F ? stateNeed1 : stateError;
+    case stateAfterF0: return b >= 0x90 && b <= 0xBF ? stateNeed2 : stateError;
+    case stateAfterF4: return b >= 0x80 && b <= 0x8F ? stateNeed2 : stateError;
+    default: return stateError;
   }
-  while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
-  return i - at;
 }
 
-// Index of the first byte with its high bit set, given the word's high bits
-// (not 0), in memory order whatever the machine's byte order.
-std::size_t firstHighByte(std::uint64_t high) {
-  if constexpr (std::endian::native == std::endian::little) return std::countr_zero(high) / 8;
-  return std::countl_zero(high) / 8;
+constexpr std::array<std::uint64_t, 256> makeTransitions() {
+  std::array<std::uint64_t, 256> rows{};
+  constexpr unsigned states[] = {stateAccept,  stateError,   stateNeed1,   stateNeed2,  stateNeed3,
+                                 stateAfterE0, stateAfterED, stateAfterF0, stateAfterF4};
+  for (unsigned b = 0; b < 256; ++b)
+    for (unsigned from : states) rows[b] |= std::uint64_t(nextState(from, b)) << from;
+  return rows;
 }
+
+constexpr std::array<std::uint64_t, 256> transitions = makeTransitions();
 
 }  // namespace
 
 std::size_t validUTF8Length(std::string_view bytes) {
-  // The same rules as sequenceAt, decided with few branches: tool output can
-  // be hundreds of MiB, and this is the one pass over all of it.
   const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
-  std::size_t at = 0;
-  while (at + 8 <= n) {
-    // Eight bytes at a time up to the first that is not ASCII.
-    std::uint64_t word;
-    std::memcpy(&word, s + at, sizeof word);
-    const std::uint64_t high = word & 0x8080808080808080u;
-    if (high == 0) {
-      at += 8;
-      continue;
-    }
-    at += firstHighByte(high);
-    if (at + 4 > n) break;
-    // The next four bytes, first byte lowest, whatever the byte order.
-    const std::uint32_t w = std::uint32_t(s[at]) | std::uint32_t(s[at + 1]) << 8 |
-                            std::uint32_t(s[at + 2]) << 16 | std::uint32_t(s[at + 3]) << 24;
-    if ((w & 0xC0E0u) == 0x80C0u) {  // 110xxxxx 10xxxxxx, not overlong (C0, C1)
-      if ((w & 0x1Eu) == 0) return at;
-      at += 2;
-    } else if ((w & 0xC0C0F0u) == 0x8080E0u) {  // 1110xxxx 10xxxxxx 10xxxxxx
-      const std::uint32_t c = (w & 0x0Fu) << 12 | (w >> 2 & 0x0FC0u) | (w >> 16 & 0x3Fu);
-      if (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF)) return at;  // overlong, surrogate
-      at += 3;
-    } else if ((w & 0xC0C0C0F8u) == 0x808080F0u) {  // 11110xxx and three 10xxxxxx
-      const std::uint32_t c =
-          (w & 0x07u) << 18 | (w << 4 & 0x3F000u) | (w >> 10 & 0x0FC0u) | (w >> 24 & 0x3Fu);
-      if (c < 0x10000 || c > 0x10FFFF) return at;  // overlong, beyond Unicode
-      at += 4;
-    } else {
-      return at;
-    }
-  }
-  // The last few bytes, where a sequence may be cut short.
+  // Blocks of eight bytes: ASCII ones skipped whole, others through the
+  // automaton. `boundary` is the end of the last block that ended on a
+  // character boundary, with all before it well-formed.
+  std::size_t at = 0, boundary = 0;
+  std::uint64_t state = stateAccept;
   while (at < n) {
-    std::size_t subpart = 0;
-    const std::size_t length = sequenceAt(bytes, at, &subpart);
-    if (length == 0) return at;
-    at += length;
+    std::uint64_t word = 0;
+    if (state == stateAccept && at + 8 <= n && (std::memcpy(&word, s + at, 8), (word & 0x8080808080808080u) == 0)) {
+      at += 8;
+    } else {
+      const std::size_t end = std::min(at + 8, n);
+      for (; at < end; ++at) state = (transitions[s[at]] >> state) & 63;
+      if (state == stateError) break;
+    }
+    if (state == stateAccept) boundary = at;
   }
-  return n;
+  if (state == stateAccept) return n;
+  // An ill-formed or cut sequence lies in the block after `boundary`: find
+  // where it begins.
+  while (boundary < n) {
+    std::size_t subpart = 0;
+    const std::size_t length = sequenceAt(bytes, boundary, &subpart);
+    if (length == 0) break;
+    boundary += length;
+  }
+  return boundary;
 }
 
 std::string repairedUTF8(std::string bytes) {
