@@ -216,13 +216,12 @@ class SpawnSetup {
     check(::posix_spawn_file_actions_addclosefrom_np(&actions_, 3));
 #endif
     // A parent that ignores SIGPIPE would otherwise pass that on, and a tool
-    // writing to a closed pipe would loop on EPIPE instead of ending. The
-    // ending signals the runner catches go back to their default in the
-    // child (a caught signal would anyway), and no signal stays blocked.
+    // writing to a closed pipe would loop on EPIPE instead of ending. (The
+    // ending signals the runner catches are at their default in the child
+    // anyway: a caught signal is.) No signal stays blocked.
     sigset_t defaults;
     sigemptyset(&defaults);
     sigaddset(&defaults, SIGPIPE);
-    for (int sig : endingSignals) sigaddset(&defaults, sig);
     check(::posix_spawnattr_setsigdefault(&attributes_, &defaults));
     sigset_t emptyMask;
     sigemptyset(&emptyMask);
