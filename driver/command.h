@@ -46,9 +46,10 @@ inline constexpr std::size_t maximumOutputSize = std::size_t(1) << 30;
 ///    reaped, and the output is dropped;
 ///  - std::bad_alloc when memory runs out, after ending the group the same way.
 /// A non-zero status is a result. Each call leaves no descriptor behind.
-/// While the child runs, SIGINT, SIGTERM and SIGHUP (where the program leaves
-/// them at their default) end the child's group first; then the program ends
-/// as the signal says.
+/// SIGINT, SIGTERM or SIGHUP while the child runs (unless the program ignores
+/// it) ends the child's group first; then the signal takes its course: the
+/// default action ends the program, a handler of the program's own runs, and
+/// should the program go on, the run fails with std::system_error (EINTR).
 /// Memory: the output is read in place into the block that is returned; its
 /// peak stays within a few MiB of the output's size.
 CommandResult run(const std::string& path, const std::vector<std::string>& arguments,

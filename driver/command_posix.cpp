@@ -141,8 +141,9 @@ constexpr int endingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 class EndingSignalGuard {
  public:
-  // Catches the ending signals that are at their default action; one the
-  // program ignores (nohup) or handles itself stays as it is.
+  // Catches the ending signals for the run. One the program ignores (as
+  // under nohup) stays ignored; one it handles itself (GNUstep's application
+  // object handles SIGINT and SIGTERM) is passed to that handler afterwards.
   explicit EndingSignalGuard(int wakeWriteEnd) {
     caughtSignal = 0;
     wakeDescriptor = wakeWriteEnd;
@@ -152,23 +153,23 @@ class EndingSignalGuard {
     for (int sig : endingSignals) sigaddset(&catching.sa_mask, sig);
     catching.sa_flags = 0;  // no SA_RESTART: a wait wakes up at once
     for (std::size_t i = 0; i < std::size(endingSignals); ++i) {
-      struct sigaction previous {};
-      if (::sigaction(endingSignals[i], nullptr, &previous) != 0) continue;
-      if ((previous.sa_flags & SA_SIGINFO) != 0 || previous.sa_handler != SIG_DFL) continue;
+      if (::sigaction(endingSignals[i], nullptr, &previous_[i]) != 0) continue;
+      if ((previous_[i].sa_flags & SA_SIGINFO) == 0 && previous_[i].sa_handler == SIG_IGN) continue;
       if (::sigaction(endingSignals[i], &catching, nullptr) == 0) caught_[i] = true;
     }
   }
   EndingSignalGuard(const EndingSignalGuard&) = delete;
   EndingSignalGuard& operator=(const EndingSignalGuard&) = delete;
+  ~EndingSignalGuard() { finish(); }
 
-  // Runs once the child is reaped: the defaults come back, and a signal that
-  // came meanwhile now ends the program as it would have.
-  ~EndingSignalGuard() {
-    struct sigaction defaults {};
-    defaults.sa_handler = SIG_DFL;
-    sigemptyset(&defaults.sa_mask);
+  // Called once the child is reaped: the program's own handling comes back,
+  // and a signal that came meanwhile is raised again, so that it ends the
+  // program as it would have, or runs the program's own handler.
+  void finish() {
+    if (finished_) return;
+    finished_ = true;
     for (std::size_t i = 0; i < std::size(endingSignals); ++i)
-      if (caught_[i]) ::sigaction(endingSignals[i], &defaults, nullptr);
+      if (caught_[i]) ::sigaction(endingSignals[i], &previous_[i], nullptr);
     wakeDescriptor = -1;
     const int sig = caughtSignal;
     caughtSignal = 0;
@@ -176,10 +177,12 @@ class EndingSignalGuard {
   }
 
  private:
+  struct sigaction previous_[std::size(endingSignals)] = {};
   bool caught_[std::size(endingSignals)] = {};
+  bool finished_ = false;
 };
 
-// A signal came: the run stops here, and the guard ends the program once the
+// A signal came: the run stops here, and the guard raises it again once the
 // tool's group is gone. Should the program survive that, the run has failed.
 void stopIfSignalled(const std::string& path) {
   if (caughtSignal != 0) throwErrno(EINTR, path);
@@ -490,6 +493,9 @@ CommandResult runTool(const std::string& path, const std::vector<std::string>& a
     endGroup(pid);
     throw RunLimitError::timeLimitPassed(path, timeLimit);
   }
+  // A signal that came after the child's end takes its course now; should
+  // the program go on, the run has its result.
+  signals.finish();
   CommandResult result;
   result.status = *status;
   result.output = std::move(bytes);

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <set>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -219,6 +220,44 @@ int endedBySignalDuringARun(int sig) {
 TEST(RunEndingSignal, EndsTheToolsGroupThenTheProgramAsTheSignalSays) {
   for (int sig : {SIGINT, SIGTERM, SIGHUP}) EXPECT_EQ(endedBySignalDuringARun(sig), 0) << "signal " << sig;
 }
+
+volatile sig_atomic_t handled = 0;
+void noteHandled(int) { handled = handled + 1; }
+
+// As endedBySignalDuringARun, but the copy has a SIGTERM handler of its own
+// (as GNUstep's application object has): the run fails, the handler runs
+// once, after the tool's group is gone. Exit 0 when all holds.
+int ownHandlerAfterTheGroup() {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (prctl(PR_SET_CHILD_SUBREAPER, 1) != 0) _exit(10);
+    struct sigaction own {};
+    own.sa_handler = noteHandled;
+    sigemptyset(&own.sa_mask);
+    sigaction(SIGTERM, &own, nullptr);
+    try {
+      run(child, {"grandchild", "60000", "kill-parent", "15", "sleep", "60000"}, 30s);
+      _exit(11);
+    } catch (const std::system_error& e) {
+      if (e.code() != std::error_code(EINTR, std::system_category())) _exit(12);
+    }
+    if (handled != 1) _exit(13);
+    struct sigaction now {};
+    sigaction(SIGTERM, nullptr, &now);
+    if (now.sa_handler != noteHandled) _exit(14);
+    for (int i = 0; i < 200; ++i) {
+      const pid_t got = waitpid(-1, nullptr, WNOHANG);
+      if (got < 0 && errno == ECHILD) _exit(0);
+      if (got == 0) usleep(10 * 1000);
+    }
+    _exit(15);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(RunEndingSignal, TheProgramsOwnHandlerRunsAfterTheToolsGroupIsEnded) { EXPECT_EQ(ownHandlerAfterTheGroup(), 0); }
 
 TEST(RunEndingSignal, AnIgnoredSignalStaysIgnored) {
   // As under nohup: SIGHUP ignored by the program does not end the tool.
