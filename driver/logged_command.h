@@ -1,0 +1,13 @@
+#pragma once
+
+#include "driver/command.h"
+#include "driver/event_log.h"
+
+/// `runner` with one record per tool run written to `log` under `category`,
+/// once the run has ended:
+///   run "PATH" "ARGUMENT"...: exit status N, B bytes of output, D ms
+/// with "ended by signal N" for a negative status, "status unknown" for
+/// unknownTerminationStatus, and "failed: WHAT, D ms" when the runner
+/// throws (a start failure or a time-out). The output itself is never
+/// recorded. The result, or the exception, passes on unchanged.
+CommandRunner loggedRunner(CommandRunner runner, EventLog log, LogCategory category);
