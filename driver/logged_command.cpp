@@ -8,12 +8,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string statusText(std::int32_t status) {
-  if (status == unknownTerminationStatus) return "status unknown";
-  if (status < 0) return "ended by signal " + std::to_string(-static_cast<std::int64_t>(status));
-  return "exit status " + std::to_string(status);
-}
-
 /// Writes the record of one run: `result` when the tool ran, else `failure`
 /// (the exception's text, or nullptr when it had none). Builds the text
 /// inside, so running out of memory drops the record, never the run.
@@ -27,7 +21,7 @@ void recordRun(const EventLog& log, LogCategory category, const std::string& pat
     for (const std::string& argument : arguments) line += " " + quotedForLog(argument);
     line += ": ";
     if (result != nullptr)
-      line += statusText(result->status) + ", " + std::to_string(result->output.size()) + " bytes of output";
+      line += terminationText(result->status) + ", " + std::to_string(result->output.size()) + " bytes of output";
     else
       line += failure != nullptr ? "failed: " + std::string(failure) : std::string("failed");
     line += ", " + std::to_string(taken.count()) + " ms";
@@ -38,6 +32,12 @@ void recordRun(const EventLog& log, LogCategory category, const std::string& pat
 }
 
 }  // namespace
+
+std::string terminationText(std::int32_t status) {
+  if (status == unknownTerminationStatus) return "status unknown";
+  if (status < 0) return "ended by signal " + std::to_string(-static_cast<std::int64_t>(status));
+  return "exit status " + std::to_string(status);
+}
 
 CommandRunner loggedRunner(CommandRunner runner, EventLog log, LogCategory category) {
   return [runner = std::move(runner), log = std::move(log), category](

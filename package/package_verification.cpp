@@ -1,5 +1,6 @@
 #include "package/package_verification.h"
 
+#include "driver/logged_command.h"
 #include "package/assistant_error.h"
 #include "package/digest_text.h"
 #include "package/sha256.h"
@@ -17,7 +18,6 @@ void record(const PackageOperations& operations, const std::string& line) {
   if (operations.log) logEvent(operations.log, LogCategory::package, line);
 }
 
-std::string statusText(const CommandResult& result) { return "exit status " + std::to_string(result.status); }
 
 }  // namespace
 
@@ -48,13 +48,13 @@ std::string verifiedPackage(const PackageOperations& operations, std::string_vie
   // prints it inside a longer certificate-chain line.
   const CommandResult signature = operations.run("/usr/sbin/pkgutil", {"--check-signature", *path});
   const bool signerFound = signature.output.find(expectedSigner) != std::string::npos;
-  record(operations,
-         "signature check: " + statusText(signature) + (signerFound ? ", signer found" : ", signer not found"));
+  record(operations, "signature check: " + terminationText(signature.status) +
+                         (signerFound ? ", signer found" : ", signer not found"));
   if (signature.status != 0 || !signerFound) throw AssistantError(AssistantErrorCode::signatureMismatch);
 
   const CommandResult assessment = operations.run("/usr/sbin/spctl", {"-a", "-t", "install", *path});
-  record(operations,
-         "trust assessment: " + statusText(assessment) + (assessment.status == 0 ? ", accepted" : ", refused"));
+  record(operations, "trust assessment: " + terminationText(assessment.status) +
+                         (assessment.status == 0 ? ", accepted" : ", refused"));
   if (assessment.status != 0) throw AssistantError(AssistantErrorCode::notTrusted);
 
   return *path;
