@@ -7,9 +7,11 @@
 /// Hands the installer package at `path` to the system's default application
 /// for it (on a Mac the Installer) and answers whether it could be opened.
 /// Does not wait for that application to finish. Never throws.
-/// On a Mac: NSWorkspace openURL: with a file URL. Elsewhere:
-/// `openWithXdgOpen` with runWithoutOutput bound to openerTimeLimit.
-bool openPackage(const std::string& path);
+/// On a Mac: NSWorkspace openURL: with a file URL (`runner` is not used).
+/// Elsewhere: `openWithXdgOpen(path, runner)`; production passes
+/// runWithoutOutput bound to openerTimeLimit, so that what xdg-open starts
+/// holds nothing up.
+bool openPackage(const std::string& path, const CommandRunner& runner);
 
 /// Runs "/usr/bin/xdg-open" with `path` as its one argument through `runner`:
 /// true exactly when it starts and exits with status 0. Any failure of the

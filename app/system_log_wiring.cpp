@@ -1,0 +1,33 @@
+#include <string>
+
+#include "app/wiring.h"
+#include "driver/build_constants.h"
+#include "driver/logged_command.h"
+#include "ui/os_version.h"
+
+void recordStart(bool selfCheck) {
+  logEvent(writeSystemLog, LogCategory::app,
+           std::string("start: ") + (selfCheck ? "self-check" : "normal mode") + ", version " ASSISTANT_VERSION
+               ", OS " + quotedForLog(operatingSystemVersionText()));
+}
+
+int recordEnd(int status) {
+  logEvent(writeSystemLog, LogCategory::app, "end: exit status " + std::to_string(status));
+  return status;
+}
+
+CommandRunner recordedRunner(LogCategory category, std::chrono::milliseconds timeLimit) {
+  return loggedRunner(
+      [timeLimit](const std::string& path, const std::vector<std::string>& arguments) {
+        return run(path, arguments, timeLimit);
+      },
+      writeSystemLog, category);
+}
+
+CommandRunner recordedOpener() {
+  return loggedRunner(
+      [](const std::string& path, const std::vector<std::string>& arguments) {
+        return runWithoutOutput(path, arguments, openerTimeLimit);
+      },
+      writeSystemLog, LogCategory::flow);
+}
