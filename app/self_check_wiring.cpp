@@ -6,7 +6,7 @@ SelfCheckOperations realSelfCheckOperations() {
   SelfCheckOperations operations;
   operations.classify = classifyDriverState;
   // The package's path is not needed here: returning is the success.
-  operations.verifyPackage = [] { embeddedPackage(); };
+  operations.verifyPackage = [] { embeddedPackage(recordedRunner(LogCategory::package), writeSystemLog); };
   operations.writeError = writeStandardError;
   return operations;
 }

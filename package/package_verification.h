@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "driver/command.h"
+#include "driver/event_log.h"
 #include "package/file_bytes.h"
 
 /// What the verification takes from the platform; production wires the real
@@ -18,6 +19,11 @@ struct PackageOperations {
   std::function<FileBytes(const std::string& path)> readFile;
   /// Starts a system tool (see `run`); throws when it cannot start.
   CommandRunner run;
+  /// Receives one record per step and its result (LogCategory::package):
+  /// the package found or missing, a read failure, the digest (expected and
+  /// actual on a mismatch), the signature check's status and whether the
+  /// signer was found, the assessment's status. Empty: no records.
+  EventLog log;
 };
 
 /// Finds the embedded installer package and verifies it, stopping at the
