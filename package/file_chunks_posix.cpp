@@ -1,13 +1,12 @@
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
 #include <system_error>
-#include <vector>
 
-#include "package/file_bytes.h"
+#include "package/file_chunks.h"
 
 namespace {
 
@@ -15,58 +14,56 @@ namespace {
   throw std::system_error(error, std::generic_category(), "Cannot read " + path);
 }
 
+// Refuses what is not a regular file before anything waits on it.
+void requireRegularFile(const struct stat& status, const std::string& path) {
+  if (S_ISREG(status.st_mode)) return;
+  if (S_ISDIR(status.st_mode)) throwReadError(EISDIR, path);
+#ifdef EFTYPE
+  throwReadError(EFTYPE, path);  // "Inappropriate file type or format"
+#else
+  throwReadError(EINVAL, path);  // what copy_file_range and sendfile give for such files
+#endif
+}
+
 struct Descriptor {
   int fd;
   ~Descriptor() { ::close(fd); }
 };
 
-// Reads to end of file; used where mapping is not possible (pipes, files
-// whose size the system reports as 0 such as those under /proc).
-FileBytes readIntoMemory(int fd, std::size_t sizeHint, const std::string& path) {
-  auto buffer = std::make_shared<std::vector<unsigned char>>(sizeHint + 1);
-  std::size_t filled = 0;
-  for (;;) {
-    if (filled == buffer->size()) buffer->resize(buffer->size() * 2);
-    ssize_t got = ::read(fd, buffer->data() + filled, buffer->size() - filled);
+}  // namespace
+
+void readFileChunks(const std::string& path, const ChunkConsumer& consume) {
+  // Looked at before it is opened: opening a device can have effects of its
+  // own (a serial line's control signals, a tape's rewind).
+  struct stat status;
+  if (::stat(path.c_str(), &status) != 0) throwReadError(errno, path);
+  requireRegularFile(status, path);
+
+  // Non-blocking, so a file swapped for a FIFO after the check cannot hang
+  // the open; the type is then checked again on what was opened.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) throwReadError(errno, path);
+  const Descriptor descriptor{fd};
+  if (::fstat(fd, &status) != 0) throwReadError(errno, path);
+  requireRegularFile(status, path);
+#ifdef POSIX_FADV_SEQUENTIAL
+  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+#endif
+
+  // One buffer reused for every chunk: it stays in cache between the read
+  // and the hash, where a mapping would fault at every page.
+  const auto buffer = std::make_unique<unsigned char[]>(fileChunkSize);
+  const auto limit = static_cast<unsigned long long>(status.st_size) + 1;
+  unsigned long long total = 0;
+  while (total < limit) {
+    const std::size_t wanted = limit - total < fileChunkSize ? static_cast<std::size_t>(limit - total) : fileChunkSize;
+    const ssize_t got = ::read(fd, buffer.get(), wanted);
     if (got < 0) {
       if (errno == EINTR) continue;
       throwReadError(errno, path);
     }
     if (got == 0) break;
-    filled += static_cast<std::size_t>(got);
+    total += static_cast<unsigned long long>(got);
+    consume({buffer.get(), static_cast<std::size_t>(got)});
   }
-  return {std::span<const unsigned char>(buffer->data(), filled), buffer};
-}
-
-}  // namespace
-
-FileBytes readWholeFile(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throwReadError(errno, path);
-  Descriptor descriptor{fd};
-
-  struct stat status;
-  if (::fstat(fd, &status) != 0) throwReadError(errno, path);
-  if (S_ISDIR(status.st_mode)) throwReadError(EISDIR, path);
-
-  if (S_ISREG(status.st_mode) && status.st_size > 0) {
-    const auto size = static_cast<std::size_t>(status.st_size);
-    int flags = MAP_PRIVATE;
-#ifdef MAP_POPULATE
-    // The whole file is hashed at once: fault it in up front rather than a
-    // page at a time.
-    flags |= MAP_POPULATE;
-#endif
-    void* address = ::mmap(nullptr, size, PROT_READ, flags, fd, 0);
-    if (address != MAP_FAILED) {
-      ::madvise(address, size, MADV_SEQUENTIAL);
-      std::shared_ptr<const void> owner(address, [size](const void* mapped) {
-        ::munmap(const_cast<void*>(mapped), size);
-      });
-      return {std::span<const unsigned char>(static_cast<const unsigned char*>(address), size), owner};
-    }
-    // Some file systems cannot map; reading still works there.
-  }
-  const auto hint = S_ISREG(status.st_mode) ? static_cast<std::size_t>(status.st_size) : std::size_t{64 * 1024};
-  return readIntoMemory(fd, hint, path);
 }
