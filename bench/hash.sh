@@ -15,7 +15,7 @@
 set -euo pipefail
 build=$1
 subject=$build/bench/bench_hash_file
-runs=7
+runs=9
 size=$((256 * 1024 * 1024))
 
 work=$(mktemp -d)
