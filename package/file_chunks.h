@@ -10,9 +10,11 @@
 using ChunkConsumer = std::function<void(std::span<const unsigned char> chunk)>;
 
 /// The size of the chunks readFileChunks() hands on: small enough to stay in
-/// the CPU's cache between the read and the hash, large enough that system
-/// calls cost nothing next to hashing.
-inline constexpr std::size_t fileChunkSize = 128 * 1024;
+/// the CPU's level-2 cache from the read through the hash to the write of
+/// the copy, large enough that system calls cost nothing next to hashing.
+/// Measured against 128 and 256 KiB, 1 MiB was as fast for the hash alone
+/// and a few per cent faster for the hash with the copy.
+inline constexpr std::size_t fileChunkSize = 1024 * 1024;
 
 /// Reads the regular file at `path` (a symbolic link is followed) from start
 /// to end in chunks of at most fileChunkSize bytes, giving each to `consume`

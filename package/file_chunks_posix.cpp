@@ -52,7 +52,8 @@ void readFileChunks(const std::string& path, const ChunkConsumer& consume) {
 
   // One buffer reused for every chunk: it stays in cache between the read
   // and the hash, where a mapping would fault at every page.
-  const auto buffer = std::make_unique<unsigned char[]>(fileChunkSize);
+  // Left uninitialised: the reads fill what is used.
+  const std::unique_ptr<unsigned char[]> buffer(new unsigned char[fileChunkSize]);
   const auto limit = static_cast<unsigned long long>(status.st_size) + 1;
   unsigned long long total = 0;
   while (total < limit) {
