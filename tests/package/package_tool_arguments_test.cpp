@@ -42,7 +42,7 @@ TEST(PackageToolArguments, PathWithSpacesAndNonASCIIArrivesAsOneArgument) {
 
   const std::filesystem::path temporary = folder.path() / "tmp dir ü";
   std::filesystem::create_directory(temporary);
-  ::setenv("TMPDIR", temporary.c_str(), 1);
+  const TemporaryFolderSetting setting(temporary.string());
 
   PackageOperations operations;
   operations.findPackage = [&] { return package; };
@@ -56,7 +56,6 @@ TEST(PackageToolArguments, PathWithSpacesAndNonASCIIArrivesAsOneArgument) {
   const std::string digest = digestText(sha256({reinterpret_cast<const unsigned char*>(contents.data()), contents.size()}));
 
   const std::string copy = std::move(verifiedPackage(operations, digest, expectedSigner)).keep();
-  ::unsetenv("TMPDIR");
   EXPECT_EQ(std::filesystem::path(copy).parent_path().parent_path(), temporary);
   EXPECT_EQ(fileText(copy), contents);
   EXPECT_EQ(fileText(pkgutil + ".log"), "[--check-signature][" + copy + "]");

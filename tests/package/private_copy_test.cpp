@@ -7,11 +7,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <sstream>
 
 #include "package/private_copy.h"
@@ -21,29 +19,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// Sets TMPDIR (or unsets it, for nothing) for one test.
-class TemporaryFolderSetting {
- public:
-  explicit TemporaryFolderSetting(const std::optional<std::string>& value) {
-    if (const char* old = std::getenv("TMPDIR")) old_ = old;
-    if (value) {
-      ::setenv("TMPDIR", value->c_str(), 1);
-    } else {
-      ::unsetenv("TMPDIR");
-    }
-  }
-  ~TemporaryFolderSetting() {
-    if (old_) {
-      ::setenv("TMPDIR", old_->c_str(), 1);
-    } else {
-      ::unsetenv("TMPDIR");
-    }
-  }
-
- private:
-  std::optional<std::string> old_;
-};
 
 std::string fileText(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
