@@ -5,6 +5,7 @@
 #include "package/embedded_package.h"
 #include "ui/assistant_flow.h"
 #include "ui/directory.h"
+#include "ui/logged_alert.h"
 #include "ui/open_package.h"
 #include "ui/os_version.h"
 #include "ui/terminal_alert.h"
@@ -13,17 +14,27 @@ void runAssistantAfterLaunch(bool withDisplay) {
   AssistantOperations operations;
   operations.osVersionText = operatingSystemVersionText;
   operations.listDirectory = directoryEntries;
-  operations.driverState = [] { return driverState(); };
-  operations.embeddedPackage = [] { return embeddedPackage(); };
-  operations.openPackage = openPackage;
+  operations.driverState = [] { return driverState(recordedRunner(LogCategory::state), writeSystemLog); };
+  operations.embeddedPackage = [] {
+    return embeddedPackage(recordedRunner(LogCategory::package), writeSystemLog);
+  };
+  operations.openPackage = [](const std::string& path) {
+    const bool opened = openPackage(path, recordedRunner(LogCategory::flow));
+    logEvent(writeSystemLog, LogCategory::flow, opened ? "installer: opened" : "installer: not opened");
+    return opened;
+  };
   if (withDisplay) {
-    operations.showAlert = showAlert;
+    operations.showAlert = loggedPresenter(showAlert, writeSystemLog);
   } else {
     // No application object in the terminal: the alerts become text.
-    operations.showAlert = [](const std::string& title, const std::string& message,
-                              const std::vector<std::string>& buttons, AlertStyle style) {
-      return showTerminalAlert(title, message, buttons, style, std::cin, std::cout);
-    };
+    operations.showAlert = loggedPresenter(
+        [](const std::string& title, const std::string& message, const std::vector<std::string>& buttons,
+           AlertStyle style) { return showTerminalAlert(title, message, buttons, style, std::cin, std::cout); },
+        // The terminal answers with the last button when its input has
+        // ended; a read that failed is what tells that apart from a choice.
+        writeSystemLog, [] { return std::cin.fail(); });
   }
   runAssistant(operations);
+  // The application ends with status 0 once this returns.
+  recordEnd(0);
 }

@@ -9,7 +9,9 @@
 
 int main(int argc, char** argv, char** envp) {
   prepareProcessText(argc, argv, envp);
-  if (selfCheckRequested(argc, argv)) return runSelfCheck(realSelfCheckOperations());
+  const bool selfCheck = selfCheckRequested(argc, argv);
+  recordStart(selfCheck);
+  if (selfCheck) return recordEnd(runSelfCheck(realSelfCheckOperations()));
 
   // Without a reachable display GNUstep would abort while creating the
   // application object, so the terminal runs the same step instead.

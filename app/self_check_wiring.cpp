@@ -6,7 +6,7 @@ SelfCheckOperations realSelfCheckOperations() {
   SelfCheckOperations operations;
   operations.classify = classifyDriverState;
   // Nothing is opened here: the check's private copy is gone when it returns.
-  operations.verifyPackage = checkEmbeddedPackage;
+  operations.verifyPackage = [] { checkEmbeddedPackage(recordedRunner(LogCategory::package), writeSystemLog); };
   operations.writeError = writeStandardError;
   return operations;
 }

@@ -2,6 +2,8 @@
 // The real platform operations, wired into the logic. Only main uses these.
 
 #include "app/self_check.h"
+#include "driver/command.h"
+#include "driver/event_log.h"
 
 /// The self-check with the real classifier, package verification and
 /// standard error.
@@ -10,3 +12,15 @@ SelfCheckOperations realSelfCheckOperations();
 /// What normal mode does once launching has finished: the assistant flow,
 /// with AppKit alerts when `withDisplay`, with the terminal presenter otherwise.
 void runAssistantAfterLaunch(bool withDisplay);
+
+/// Writes the run's first record to the system log: the mode, the program's
+/// version and the OS version text.
+void recordStart(bool selfCheck);
+
+/// Writes the run's last record, the exit status, to the system log and
+/// returns `status`.
+int recordEnd(int status);
+
+/// The command runner with a record of each tool run in the system log
+/// under `category`.
+CommandRunner recordedRunner(LogCategory category);

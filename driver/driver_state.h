@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 /// How ready the vendor's USB-to-serial driver is on this machine.
@@ -19,7 +21,22 @@ enum class DriverState {
 /// All searches are case-sensitive substring searches.
 DriverState classifyDriverState(std::string_view extensionOutput, bool receiptExists);
 
+/// The driver's line of a listing, without its line feed: the first line
+/// that makes classifyDriverState answer enabled, else the first line that
+/// names driverBundleID; nothing when no line names it.
+std::optional<std::string_view> driverListingLine(std::string_view extensionOutput);
+
+/// "enabled", "installedNotEnabled" or "notInstalled".
+std::string_view driverStateName(DriverState state);
+
+/// The record of one driver query for the run's log:
+///   driver state: STATE, receipt found|no receipt, listing line "LINE"
+/// or ", driver not listed" in place of the line. Only the driver's own line
+/// of the listing is quoted, never the rest.
+std::string driverStateRecord(DriverState state, std::string_view extensionOutput, bool receiptExists);
+
 #include "driver/command.h"
+#include "driver/event_log.h"
 
 /// The driver's state on this machine, asked afresh on every call: runs
 /// "/usr/bin/systemextensionsctl" "list", then "/usr/sbin/pkgutil"
@@ -27,4 +44,5 @@ DriverState classifyDriverState(std::string_view extensionOutput, bool receiptEx
 /// classifies the listing (whatever its status) and whether the receipt query
 /// ended with status 0. Never fails: a tool that cannot be started counts as
 /// an empty listing or an absent receipt. Blocks until both tools have ended.
-DriverState driverState(const CommandRunner& runner = run);
+/// Writes driverStateRecord() to `log` under LogCategory::state.
+DriverState driverState(const CommandRunner& runner = run, const EventLog& log = {});

@@ -26,9 +26,11 @@ bool receiptExists(const CommandRunner& runner) {
 
 }  // namespace
 
-DriverState driverState(const CommandRunner& runner) {
+DriverState driverState(const CommandRunner& runner, const EventLog& log) {
   // Two statements, so the listing is taken before the receipt is asked.
   const std::string listing = extensionListing(runner);
   const bool receipt = receiptExists(runner);
-  return classifyDriverState(listing, receipt);
+  const DriverState state = classifyDriverState(listing, receipt);
+  if (log) logEvent(log, LogCategory::state, driverStateRecord(state, listing, receipt));
+  return state;
 }

@@ -11,12 +11,13 @@
 
 namespace {
 
-VerifiedPackage verifiedEmbeddedPackage() {
+VerifiedPackage verifiedEmbeddedPackage(const CommandRunner& runner, const EventLog& log) {
   PackageOperations operations;
   operations.findPackage = [] { return mainBundleResourcePath("CH34xVCPDriver", "pkg"); };
   operations.readChunks = readFileChunks;
   operations.makeCopy = makePrivateCopy;
-  operations.run = run;
+  operations.run = runner;
+  operations.log = log;
   return verifiedPackage(operations, expectedInstallerSHA256, expectedSigner);
 }
 
@@ -29,9 +30,11 @@ void removeOldCopies() {
 
 }  // namespace
 
-std::string embeddedPackage() {
+std::string embeddedPackage(const CommandRunner& runner, const EventLog& log) {
   removeOldCopies();
-  return verifiedEmbeddedPackage().keep();
+  return verifiedEmbeddedPackage(runner, log).keep();
 }
 
-void checkEmbeddedPackage() { verifiedEmbeddedPackage(); }
+void checkEmbeddedPackage(const CommandRunner& runner, const EventLog& log) {
+  verifiedEmbeddedPackage(runner, log);
+}

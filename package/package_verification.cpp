@@ -1,7 +1,16 @@
 #include "package/package_verification.h"
 
+#include "driver/logged_command.h"
 #include "package/assistant_error.h"
 #include "package/digest_text.h"
+
+namespace {
+
+void record(const PackageOperations& operations, const std::string& line) {
+  if (operations.log) logEvent(operations.log, LogCategory::package, line);
+}
+
+}  // namespace
 
 Sha256Digest hashPackage(const PackageOperations& operations, const std::string& path, PackageCopy* copy) {
   Sha256Stream hash;
@@ -17,25 +26,49 @@ Sha256Digest hashPackage(const PackageOperations& operations, const std::string&
 VerifiedPackage verifiedPackage(const PackageOperations& operations, std::string_view expectedInstallerSHA256,
                                 std::string_view expectedSigner) {
   const std::optional<std::string> original = operations.findPackage();
-  if (!original) throw AssistantError(AssistantErrorCode::packageMissing);
+  if (!original) {
+    record(operations, "not found among the resources");
+    throw AssistantError(AssistantErrorCode::packageMissing);
+  }
+  record(operations, "found at " + quotedForLog(*original));
 
+  std::unique_ptr<PackageCopy> made;
+  try {
+    made = operations.makeCopy();
+  } catch (const std::exception& failure) {
+    record(operations, std::string("cannot be copied: ") + failure.what());
+    throw;
+  }
   // Owned from here on: any failure below removes the copy on the way out.
-  std::unique_ptr<PackageCopy> made = operations.makeCopy();
   PackageCopy& copy = *made;
   VerifiedPackage package(std::move(made));
 
+  std::string digest;
+  try {
+    digest = digestText(hashPackage(operations, *original, &copy));
+  } catch (const std::exception& failure) {
+    record(operations, std::string("cannot be read or copied: ") + failure.what());
+    throw;
+  }
   // Exact text comparison: an expected value in upper case, or one that is
   // only a prefix of the digest, does not match.
-  if (digestText(hashPackage(operations, *original, &copy)) != expectedInstallerSHA256)
+  if (digest != expectedInstallerSHA256) {
+    record(operations, "digest: mismatch, expected " + std::string(expectedInstallerSHA256) + ", actual " + digest);
     throw AssistantError(AssistantErrorCode::digestMismatch);
+  }
+  record(operations, "digest: matches " + digest);
 
   // The signer is searched in the whole output, not line by line: pkgutil
   // prints it inside a longer certificate-chain line.
   const CommandResult signature = operations.run("/usr/sbin/pkgutil", {"--check-signature", copy.path()});
-  if (signature.status != 0 || signature.output.find(expectedSigner) == std::string::npos)
-    throw AssistantError(AssistantErrorCode::signatureMismatch);
+  const bool signerFound = signature.output.find(expectedSigner) != std::string::npos;
+  record(operations, "signature check: " + terminationText(signature.status) +
+                         (signerFound ? ", signer found" : ", signer not found"));
+  if (signature.status != 0 || !signerFound) throw AssistantError(AssistantErrorCode::signatureMismatch);
 
   const CommandResult assessment = operations.run("/usr/sbin/spctl", {"-a", "-t", "install", copy.path()});
+  record(operations, "trust assessment: " + terminationText(assessment.status) +
+                         (assessment.status == 0 ? ", accepted" : ", refused"));
   if (assessment.status != 0) throw AssistantError(AssistantErrorCode::notTrusted);
 
   return package;

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "driver/command.h"
+#include "driver/event_log.h"
 #include "package/file_chunks.h"
 #include "package/private_copy.h"
 #include "package/sha256.h"
@@ -25,6 +26,12 @@ struct PackageOperations {
   std::function<std::unique_ptr<PackageCopy>()> makeCopy;
   /// Starts a system tool (see `run`); throws when it cannot start.
   CommandRunner run;
+  /// Receives one record per step and its result (LogCategory::package):
+  /// the package found or missing, a failure to copy or read it, the digest
+  /// (expected and actual on a mismatch), the signature check's status and
+  /// whether the signer was found, the assessment's status. The tools' own
+  /// records show the copy's path. Empty: no records.
+  EventLog log;
 };
 
 /// The private copy of a package that passed every check. Removes the copy

@@ -2,7 +2,8 @@
 
 #import <AppKit/AppKit.h>
 
-bool openPackage(const std::string& path) {
+bool openPackage(const std::string& path, const CommandRunner& runner) {
+  (void)runner;  // NSWorkspace opens it; no tool runs
   NSAutoreleasePool* pool = [[NSAutoreleasePool alloc] init];
   NSString* filePath = [NSString stringWithUTF8String:path.c_str()];
   // A file URL, so the Installer gets the package itself.

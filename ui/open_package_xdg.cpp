@@ -1,3 +1,3 @@
 #include "ui/open_package.h"
 
-bool openPackage(const std::string& path) { return openWithXdgOpen(path, run); }
+bool openPackage(const std::string& path, const CommandRunner& runner) { return openWithXdgOpen(path, runner); }

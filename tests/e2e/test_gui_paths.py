@@ -17,11 +17,12 @@ WINDOW_NAMES = {"warning": "Alert", "informational": "Information", "critical": 
 
 
 class GuiPaths(unittest.TestCase):
-    def assertGuiRun(self, name, machine, program, presses, alerts, calls):
+    def assertGuiRun(self, name, machine, program, presses, alerts, calls, records=None):
         """Runs `program` on `machine` under Xvfb, answers its alerts with
         `presses` in turn, and checks the alerts' titles read from the screen
         and their styles ((title, style) pairs), the exit status and the tools
-        that ran. Returns the alerts as read."""
+        that ran, and, given `records`, the messages of the machine's system
+        log that are not tool runs. Returns the alerts as read."""
         folder = harness.output_dir("e2e_gui", name)
         for old in os.listdir(folder):
             os.unlink(os.path.join(folder, old))
@@ -50,6 +51,8 @@ class GuiPaths(unittest.TestCase):
                              "screenshots in " + folder)
             self.assertEqual(status, 0)
             self.assertEqual(machine.calls(), calls)
+            if records is not None:
+                self.assertEqual([r.message for r in machine.log_records() if ": run " not in r.message], records)
         return shown
 
     def test_install_path(self):
@@ -68,6 +71,16 @@ class GuiPaths(unittest.TestCase):
                 [("Driver Required", "warning"), ("Unable to Continue", "critical")],
                 s.DRIVER_STATE + s.verification(s.PrivateCopy()))
             self.assertIn("trusted installer", " ".join(shown[-1].text().split()))
+
+    def test_record_of_a_declined_offer(self):
+        # The alert's answer and the end, written before the application
+        # terminates.
+        self.assertGuiRun(
+            "declined", s.mac(log=True), s.test_program(), ["Cancel"], [("Driver Required", "warning")],
+            s.DRIVER_STATE,
+            records=["app: start: normal mode, version 1.0, OS \"%s\"" % os.uname().release,
+                     "state: driver state: notInstalled, no receipt, driver not listed",
+                     'flow: alert "Driver Required": "Cancel"', "app: end: exit status 0"])
 
 
 if __name__ == "__main__":

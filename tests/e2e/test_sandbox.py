@@ -3,6 +3,7 @@ its stand-ins, its /dev and its call log."""
 
 import os
 import subprocess
+import sys
 import unittest
 
 import harness
@@ -67,6 +68,21 @@ class SimulatedMac(unittest.TestCase):
                              ["cu.wchusbserial1420", "tty.Bluetooth"])
         with Machine({}, dev=[]) as machine:
             self.assertNotIn(b"cu.", shell(machine, "ls -A /dev").stdout)
+
+    def test_a_system_log_of_its_own(self):
+        # More records than a datagram socket queues (10 here): the test's
+        # reader must keep up while the program writes.
+        writer = ("import syslog; syslog.openlog('probe', syslog.LOG_PID, syslog.LOG_USER)\n"
+                  "for i in range(40): syslog.syslog(syslog.LOG_NOTICE, 'record %d' % i)\n")
+        for name, dev in (("machine's /dev", None), ("private /dev", ["cu.wchusbserial1"])):
+            with self.subTest(name), Machine({}, dev=dev, log=True) as machine:
+                result = machine.run([sys.executable, "-c", writer + "import os; print(os.path.exists('/dev/log'))"])
+                self.assertEqual((result.returncode, result.stdout, result.stderr), (0, b"True\n", b""))
+                records = machine.log_records()
+                self.assertEqual([r.message for r in records], ["record %d" % i for i in range(40)])
+                self.assertEqual({(r.ident, r.facility, r.severity) for r in records}, {("probe", 1, 5)})
+        with Machine({}, dev=[]) as machine:
+            self.assertEqual(shell(machine, "test -e /dev/log || echo none").stdout, b"none\n")
 
     def test_nothing_outside_changes_and_nothing_outlives_it(self):
         marker = "assistant-sandbox-sleeper-%d" % os.getpid()

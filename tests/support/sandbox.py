@@ -38,6 +38,13 @@ holds only those names (each a character device like /dev/null) beside the
 few nodes every program needs (null, zero, full, random, urandom, tty, fd,
 stdin, stdout, stderr, pts, shm).
 
+`log=True` gives the machine a system log of its own: a datagram socket that
+the test binds and reads, at "/dev/log" inside the namespace, where syslog(3)
+writes. log_records() returns what has arrived, in order. The machine then
+always has a private "/dev" (with `dev=None`, only the basic nodes). Without
+it, there is no "/dev/log" when the machine's own "/dev" has none, and the
+program's records go nowhere.
+
 Every command started gets a private temporary folder (TMPDIR and TEMP).
 
 Needs root (to make the namespace and its mounts). Without it, `Machine`
@@ -47,11 +54,15 @@ elsewhere.
 
 import json
 import os
+import re
 import shutil
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
+import threading
+import uuid
 
 import harness
 
@@ -83,6 +94,9 @@ if [ -f "$S/dev-names" ]; then
   while IFS= read -r n; do
     touch "$D/$n" && mount --bind /dev/null "$D/$n" || fail "cannot make /dev/$n"
   done < "$S/dev-names"
+  if [ -S "$S/log.sock" ]; then
+    touch "$D/log" && mount --bind "$S/log.sock" "$D/log" || fail "cannot bind /dev/log"
+  fi
   mount --move "$D" /dev || fail "cannot move the new /dev into place"
 fi
 "$@"
@@ -149,7 +163,7 @@ class Machine:
     and the names in /dev. Use it as a context manager; run() and popen()
     start commands on it, calls() reads the call log."""
 
-    def __init__(self, replies, after_open=None, dev=None, absent=()):
+    def __init__(self, replies, after_open=None, dev=None, absent=(), log=False):
         self.replies = dict(replies)
         self.absent = set(absent)
         if not self.absent <= {os.path.basename(p) for p in STANDINS}:
@@ -159,8 +173,10 @@ class Machine:
         for name in self.dev or []:
             if not name or name in (".", "..") or "/" in name or "\n" in name or "\0" in name:
                 raise ValueError("not a plain /dev name: %r" % name)
+        self.log = bool(log)
         self.root = None
         self.starts = 0
+        self._log_reader = None
         # Checked here already, before a test has started anything else that
         # a skip (which ends the process at once) would leave behind.
         if os.geteuid() != 0:
@@ -172,6 +188,8 @@ class Machine:
         self.root = tempfile.mkdtemp(prefix="assistant-sandbox-")
         try:
             self._write_scenario()
+            if self.log:
+                self._log_reader = _LogReader(os.path.join(self.root, "log.sock"))
             probe = self.run(["true"], timeout=30)
         except BaseException:
             self.__exit__(None, None, None)
@@ -184,6 +202,9 @@ class Machine:
         return self
 
     def __exit__(self, *exc):
+        if self._log_reader is not None:
+            self._log_reader.close()
+            self._log_reader = None
         if self.root is not None:
             shutil.rmtree(self.root, ignore_errors=True)
             self.root = None
@@ -215,10 +236,12 @@ class Machine:
                 f.write(_STANDIN.format(python=sys.executable, state=state, name=name))
             os.chmod(script, 0o755)
         os.chmod(self.root, 0o755)
-        if self.dev is not None:
+        # The log socket is bound over a file in a private /dev.
+        dev = self.dev if self.dev is not None or not self.log else []
+        if dev is not None:
             os.makedirs(os.path.join(self.root, "dev"))
             with open(os.path.join(self.root, "dev-names"), "w") as f:
-                f.writelines(name + "\n" for name in self.dev)
+                f.writelines(name + "\n" for name in dev)
 
     def command(self, command):
         """The argument list that runs `command` on this machine."""
@@ -255,6 +278,13 @@ class Machine:
         $ASSISTANT_STATE."""
         return os.path.join(self.root, "state", *parts)
 
+    def log_records(self):
+        """Every record the machine's system log has received so far, in
+        order, each a LogRecord. Needs `log=True`."""
+        if self._log_reader is None:
+            raise RuntimeError("this machine has no system log (log=True)")
+        return self._log_reader.records()
+
     def calls(self):
         """Every stand-in call so far, in order: each the argument list it got."""
         path = os.path.join(self.root, "state", "calls.log")
@@ -262,6 +292,75 @@ class Machine:
             return []
         with open(path, encoding="utf-8") as f:
             return [json.loads(line) for line in f]
+
+
+class LogRecord:
+    """One syslog(3) datagram: `severity` and `facility` from its priority,
+    `ident` and `pid` from its tag, and `message`, the rest of the line."""
+
+    _FORMAT = re.compile(r"<(\d+)>[A-Z][a-z]{2} [ \d]\d \d\d:\d\d:\d\d ([^\[:]+)\[(\d+)\]: (.*)\Z", re.S)
+
+    def __init__(self, datagram):
+        self.raw = datagram
+        match = self._FORMAT.match(datagram.decode("utf-8", "replace"))
+        if match is None:
+            raise ValueError("not a syslog(3) record: %r" % datagram)
+        priority = int(match.group(1))
+        self.facility, self.severity = priority >> 3, priority & 7
+        self.ident, self.pid, self.message = match.group(2), int(match.group(3)), match.group(4)
+
+    def __repr__(self):
+        return "LogRecord(%r)" % self.message
+
+
+class _LogReader:
+    """The test's end of a machine's /dev/log: reads every datagram as it
+    arrives, so a program never waits on a full socket queue."""
+
+    def __init__(self, path):
+        self.path = path
+        self.socket = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
+        self.socket.bind(path)
+        os.chmod(path, 0o666)
+        self.datagrams = []
+        self.condition = threading.Condition()
+        self.thread = threading.Thread(target=self._read, daemon=True)
+        self.thread.start()
+
+    _STOP = b"\0stop"
+
+    def _read(self):
+        while True:
+            try:
+                datagram = self.socket.recv(1 << 20)
+            except OSError:
+                return
+            if datagram == self._STOP:
+                return
+            with self.condition:
+                self.datagrams.append(datagram)
+                self.condition.notify_all()
+
+    def records(self, timeout=10):
+        # Datagrams on one socket arrive in order: once a marker sent now has
+        # been read, so has everything sent before it.
+        marker = b"\0sync " + uuid.uuid4().hex.encode()
+        self._send(marker)
+        with self.condition:
+            if not self.condition.wait_for(lambda: marker in self.datagrams, timeout):
+                raise AssertionError("the system log's reader fell behind")
+            received = [d for d in self.datagrams if not d.startswith(b"\0sync ")]
+        return [LogRecord(d) for d in received]
+
+    def _send(self, datagram):
+        with socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM) as client:
+            client.sendto(datagram, self.path)
+
+    def close(self):
+        # Closing the socket would not wake a thread blocked reading it.
+        self._send(self._STOP)
+        self.thread.join(timeout=10)
+        self.socket.close()
 
 
 def stop(process):

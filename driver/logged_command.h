@@ -1,0 +1,16 @@
+#pragma once
+
+#include "driver/command.h"
+#include "driver/event_log.h"
+
+/// How a run ended, for a record: "exit status N", "ended by signal N" for a
+/// negative status, "status unknown" for unknownTerminationStatus.
+std::string terminationText(std::int32_t status);
+
+/// `runner` with one record per tool run written to `log` under `category`,
+/// once the run has ended:
+///   run "PATH" "ARGUMENT"...: TERMINATION, B bytes of output, D ms
+/// with terminationText() of its status, or "failed: WHAT, D ms" when the runner
+/// throws (a start failure or a time-out). The output itself is never
+/// recorded. The result, or the exception, passes on unchanged.
+CommandRunner loggedRunner(CommandRunner runner, EventLog log, LogCategory category);

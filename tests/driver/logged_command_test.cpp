@@ -1,0 +1,114 @@
+// The record of each tool run: how it ended, how long it took and how much
+// it wrote, never what; and the run's result or failure passes on as is.
+
+#include <chrono>
+#include <regex>
+#include <stdexcept>
+#include <system_error>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "driver/logged_command.h"
+
+namespace {
+
+struct Recorded {
+  LogCategory category;
+  std::string line;
+};
+
+// The record with its trailing ", N ms" taken off; empty when it has none.
+std::string withoutDuration(const std::string& line) {
+  static const std::regex duration(", [0-9]+ ms$");
+  if (!std::regex_search(line, duration)) return {};
+  return std::regex_replace(line, duration, "");
+}
+
+struct RecordingLog {
+  std::vector<Recorded> records;
+  EventLog log() {
+    return [this](LogCategory category, const std::string& line) { records.push_back({category, line}); };
+  }
+};
+
+TEST(LoggedRunner, RecordsHowEachRunEnded) {
+  struct Case {
+    const char* name;
+    CommandResult result;
+    std::string want;  // the record without its duration
+  };
+  const Case cases[] = {
+      {"exit 0", {0, "listing\n"}, "run \"/usr/bin/tool\" \"a b\" \"\": exit status 0, 8 bytes of output"},
+      {"exit 3", {3, ""}, "run \"/usr/bin/tool\" \"a b\" \"\": exit status 3, 0 bytes of output"},
+      {"signal", {-9, "partial"}, "run \"/usr/bin/tool\" \"a b\" \"\": ended by signal 9, 7 bytes of output"},
+      {"status discarded by the system", {unknownTerminationStatus, ""},
+       "run \"/usr/bin/tool\" \"a b\" \"\": status unknown, 0 bytes of output"},
+  };
+  for (const Case& c : cases) {
+    RecordingLog recording;
+    const CommandRunner runner = loggedRunner([&](const std::string&, const std::vector<std::string>&) {
+      return c.result;
+    }, recording.log(), LogCategory::state);
+    const CommandResult got = runner("/usr/bin/tool", {"a b", ""});
+    EXPECT_EQ(got.status, c.result.status) << c.name;
+    EXPECT_EQ(got.output, c.result.output) << c.name;
+    ASSERT_EQ(recording.records.size(), 1u) << c.name;
+    EXPECT_EQ(recording.records[0].category, LogCategory::state) << c.name;
+    EXPECT_EQ(withoutDuration(recording.records[0].line), c.want) << c.name << ": " << recording.records[0].line;
+  }
+}
+
+TEST(LoggedRunner, NeverRecordsTheOutputItself) {
+  RecordingLog recording;
+  const CommandRunner runner = loggedRunner([](const std::string&, const std::vector<std::string>&) {
+    return CommandResult{0, "secret serial number 12345\n"};
+  }, recording.log(), LogCategory::package);
+  runner("/usr/sbin/pkgutil", {"--check-signature", "/p.pkg"});
+  ASSERT_EQ(recording.records.size(), 1u);
+  EXPECT_EQ(recording.records[0].line.find("secret"), std::string::npos) << recording.records[0].line;
+}
+
+TEST(LoggedRunner, RecordsAFailureAndPassesItOnUnchanged) {
+  RecordingLog recording;
+  const CommandRunner runner = loggedRunner([](const std::string& path, const std::vector<std::string>&)
+                                                -> CommandResult {
+    throw std::system_error(ENOENT, std::generic_category(), path);
+  }, recording.log(), LogCategory::package);
+  try {
+    runner("/usr/sbin/spctl", {"-a"});
+    FAIL() << "the start failure did not pass on";
+  } catch (const std::system_error& failure) {
+    EXPECT_EQ(failure.code(), std::error_code(ENOENT, std::generic_category()));
+  }
+  ASSERT_EQ(recording.records.size(), 1u);
+  const std::string& line = recording.records[0].line;
+  EXPECT_EQ(withoutDuration(line),
+            std::string("run \"/usr/sbin/spctl\" \"-a\": failed: ") + std::system_error(ENOENT, std::generic_category(),
+                                                                       "/usr/sbin/spctl").what())
+      << line;
+}
+
+TEST(LoggedRunner, MeasuresTheRunInMilliseconds) {
+  RecordingLog recording;
+  const CommandRunner runner = loggedRunner([](const std::string&, const std::vector<std::string>&) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    return CommandResult{};
+  }, recording.log(), LogCategory::state);
+  runner("/bin/true", {});
+  std::smatch match;
+  ASSERT_EQ(recording.records.size(), 1u);
+  ASSERT_TRUE(std::regex_search(recording.records[0].line, match, std::regex(", ([0-9]+) ms$")));
+  EXPECT_GE(std::stoi(match[1]), 30);
+}
+
+TEST(LoggedRunner, ALogThatFailsChangesNothing) {
+  const CommandRunner runner = loggedRunner([](const std::string&, const std::vector<std::string>&) {
+    return CommandResult{4, "x"};
+  }, [](LogCategory, const std::string&) { throw std::runtime_error("no log"); }, LogCategory::state);
+  const CommandResult got = runner("/usr/bin/tool", {});
+  EXPECT_EQ(got.status, 4);
+  EXPECT_EQ(got.output, "x");
+}
+
+}  // namespace

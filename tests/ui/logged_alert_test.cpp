@@ -1,0 +1,55 @@
+// The record of each alert: its title and the answer, told apart from the
+// end of the terminal's input; the answer itself passes on unchanged.
+
+#include <gtest/gtest.h>
+
+#include "ui/logged_alert.h"
+
+namespace {
+
+TEST(LoggedPresenter, RecordsTheTitleAndTheAnswer) {
+  struct Case {
+    const char* name;
+    AlertResponse response;
+    bool endOfInput;
+    std::string want;
+  };
+  const Case cases[] = {
+      {"first button", 1000, false, "alert \"Driver Required\": \"Install Driver\""},
+      {"second button", 1001, false, "alert \"Driver Required\": \"Cancel\""},
+      {"end of input", 1001, true, "alert \"Driver Required\": end of input, \"Cancel\""},
+      {"a response that is no button", 1002, false, "alert \"Driver Required\": response 1002"},
+      {"below the first button", -1000, false, "alert \"Driver Required\": response -1000"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::pair<LogCategory, std::string>> records;
+    const AlertPresenter presenter = loggedPresenter(
+        [&](const std::string&, const std::string&, const std::vector<std::string>&, AlertStyle) {
+          return c.response;
+        },
+        [&](LogCategory category, const std::string& line) { records.emplace_back(category, line); },
+        [&] { return c.endOfInput; });
+    EXPECT_EQ(presenter("Driver Required", "Environment: x\n\nInstall it now?", {"Install Driver", "Cancel"},
+                        AlertStyle::warning),
+              c.response)
+        << c.name;
+    ASSERT_EQ(records.size(), 1u) << c.name;
+    EXPECT_EQ(records[0].first, LogCategory::flow) << c.name;
+    EXPECT_EQ(records[0].second, c.want) << c.name;
+  }
+}
+
+TEST(LoggedPresenter, PassesTheAlertOnUnchangedAndSurvivesAFailingLog) {
+  std::string seen;
+  const AlertPresenter presenter = loggedPresenter(
+      [&](const std::string& title, const std::string& message, const std::vector<std::string>& buttons,
+          AlertStyle style) {
+        seen = title + "|" + message + "|" + buttons.at(0) + "|" + std::to_string(static_cast<int>(style));
+        return AlertResponse{1000};
+      },
+      [](LogCategory, const std::string&) { throw std::runtime_error("no log"); });
+  EXPECT_EQ(presenter("Unable to Continue", "why", {"OK"}, AlertStyle::critical), 1000);
+  EXPECT_EQ(seen, "Unable to Continue|why|OK|2");
+}
+
+}  // namespace
