@@ -6,9 +6,9 @@
 SelfCheckOperations realSelfCheckOperations() {
   SelfCheckOperations operations;
   operations.classify = classifyDriverState;
-  // The package's path is not needed here: returning is the success.
+  // Nothing is opened here: the check's private copy is gone when it returns.
   operations.verifyPackage = [] {
-    embeddedPackage(recordedRunner(LogCategory::package, packageCheckTimeLimit), writeSystemLog);
+    checkEmbeddedPackage(recordedRunner(LogCategory::package, packageCheckTimeLimit), writeSystemLog);
   };
   operations.writeError = writeStandardError;
   return operations;

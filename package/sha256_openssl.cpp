@@ -1,19 +1,35 @@
 #include <openssl/evp.h>
 
-#include <memory>
 #include <stdexcept>
 
 #include "package/sha256.h"
 
-Sha256Digest sha256(std::span<const unsigned char> bytes) {
-  std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
+struct Sha256Stream::State {
+  EVP_MD_CTX* context = nullptr;
+  ~State() { EVP_MD_CTX_free(context); }
+};
+
+namespace {
+
+[[noreturn]] void unavailable() { throw std::runtime_error("SHA-256 is not available from OpenSSL."); }
+
+}  // namespace
+
+Sha256Stream::Sha256Stream() : state_(std::make_unique<State>()) {
+  state_->context = EVP_MD_CTX_new();
+  // EVP uses the CPU's SHA extensions where present.
+  if (state_->context == nullptr || EVP_DigestInit_ex(state_->context, EVP_sha256(), nullptr) != 1) unavailable();
+}
+
+Sha256Stream::~Sha256Stream() = default;
+
+void Sha256Stream::update(std::span<const unsigned char> bytes) {
+  if (EVP_DigestUpdate(state_->context, bytes.data(), bytes.size()) != 1) unavailable();
+}
+
+Sha256Digest Sha256Stream::finish() {
   Sha256Digest digest{};
   unsigned int length = 0;
-  // One update over the whole buffer: EVP splits it into blocks itself and
-  // uses the CPU's SHA extensions where present.
-  if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1 ||
-      EVP_DigestUpdate(context.get(), bytes.data(), bytes.size()) != 1 ||
-      EVP_DigestFinal_ex(context.get(), digest.data(), &length) != 1 || length != digest.size())
-    throw std::runtime_error("SHA-256 is not available from OpenSSL.");
+  if (EVP_DigestFinal_ex(state_->context, digest.data(), &length) != 1 || length != digest.size()) unavailable();
   return digest;
 }

@@ -5,7 +5,7 @@ typical system-tool output, and the program variants."""
 import os
 
 import harness
-from bundles import BundleCopy, change_first_byte, test_program  # noqa: F401 (used as s.BundleCopy ...)
+from bundles import BundleCopy, PrivateCopy, change_first_byte, test_program  # noqa: F401 (used as s.BundleCopy ...)
 from sandbox import Machine, Reply
 
 DRIVER_BUNDLE_ID = "cn.wch.CH34xVCPDriver"

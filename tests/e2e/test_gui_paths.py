@@ -56,19 +56,20 @@ class GuiPaths(unittest.TestCase):
         return shown
 
     def test_install_path(self):
+        copy = s.PrivateCopy()
         with s.BundleCopy(s.test_program()) as bundle:
             self.assertGuiRun(
                 "install", s.mac(after_open=s.ENABLED), bundle.executable, ["Install Driver", "Recheck", "OK"],
                 [("Driver Required", "warning"), ("Complete the WCH Installation", "informational"),
                  ("Installation Complete", "informational")],
-                s.DRIVER_STATE + s.verification(bundle.package) + s.opening(bundle.package) + s.DRIVER_STATE)
+                s.DRIVER_STATE + s.verification(copy) + s.opening(copy) + s.DRIVER_STATE)
 
     def test_refused_package(self):
         with s.BundleCopy(s.test_program()) as bundle:
             shown = self.assertGuiRun(
                 "refused", s.mac(assessment=Reply(b"rejected\n", 3)), bundle.executable, ["Install Driver", "OK"],
                 [("Driver Required", "warning"), ("Unable to Continue", "critical")],
-                s.DRIVER_STATE + s.verification(bundle.package))
+                s.DRIVER_STATE + s.verification(s.PrivateCopy()))
             self.assertIn("trusted installer", " ".join(shown[-1].text().split()))
 
     def test_record_of_a_declined_offer(self):

@@ -21,7 +21,6 @@ class SelfCheck(unittest.TestCase):
 
     def test_outcomes(self):
         with s.BundleCopy(s.test_program()) as bundle:
-            package = bundle.package
             cases = [
                 # name, machine, exit status, standard error, how many package tools ran
                 ("sound package", s.mac(), 0, "", 2),
@@ -33,7 +32,7 @@ class SelfCheck(unittest.TestCase):
             ]
             for name, machine, status, stderr, steps in cases:
                 with self.subTest(name):
-                    self.check(machine, bundle.executable, status, stderr, s.verification(package)[:steps])
+                    self.check(machine, bundle.executable, status, stderr, s.verification(s.PrivateCopy())[:steps])
 
     def test_missing_tool(self):
         with s.BundleCopy(s.test_program()) as bundle, s.mac(absent=["spctl"]) as machine:
@@ -42,7 +41,7 @@ class SelfCheck(unittest.TestCase):
             # The system's own description, on one line.
             self.assertIn(os.strerror(errno.ENOENT).encode(), result.stderr)
             self.assertTrue(result.stderr.endswith(b"\n") and result.stderr.count(b"\n") == 1, result.stderr)
-            self.assertEqual(machine.calls(), s.verification(bundle.package)[:1])
+            self.assertEqual(machine.calls(), s.verification(s.PrivateCopy())[:1])
 
     def test_package_failures_start_no_tool(self):
         with self.subTest("missing in the shipped program"):

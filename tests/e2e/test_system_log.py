@@ -44,6 +44,11 @@ def alert(title, answer):
     return "flow: alert %s: %s" % (quoted(title), answer)
 
 
+def tool_package(machine):
+    """The package path the tools got: the program's private copy of it."""
+    return next(c[2] for c in machine.calls() if c[:2] == ["/usr/sbin/pkgutil", "--check-signature"])
+
+
 def digest(path):
     with open(path, "rb") as f:
         return hashlib.sha256(f.read()).hexdigest()
@@ -99,12 +104,12 @@ class InstallPath(RecordedRun):
                                      + [alert("Driver Required", '"Install Driver"'),
                                         "package: found at " + quoted(package),
                                         "package: digest: matches " + digest(package),
-                                        run("package", s.verification(package)[0], 0,
+                                        run("package", s.verification(tool_package(machine))[0], 0,
                                             machine.replies["pkgutil --check-signature"]),
                                         "package: signature check: exit status 0, signer found",
-                                        run("package", s.verification(package)[1], 0, machine.replies["spctl"]),
+                                        run("package", s.verification(tool_package(machine))[1], 0, machine.replies["spctl"]),
                                         "package: trust assessment: exit status 0, accepted",
-                                        run("flow", s.opening(package)[0], 0, machine.replies["xdg-open"]),
+                                        run("flow", s.opening(tool_package(machine))[0], 0, machine.replies["xdg-open"]),
                                         "flow: installer: opened",
                                         alert("Complete the WCH Installation", '"Recheck"')]
                                      + driver_query(machine, final_listing, final_state)
@@ -122,7 +127,7 @@ class Refusals(RecordedRun):
                                  [s.driver_required(), s.unable_to_continue(s.SIGNER_MISMATCH)])
             self.assertEqual(lines[-5:], [
                 "package: digest: matches " + digest(bundle.package),
-                run("package", s.verification(bundle.package)[0], 0, machine.replies["pkgutil --check-signature"]),
+                run("package", s.verification(tool_package(machine))[0], 0, machine.replies["pkgutil --check-signature"]),
                 "package: signature check: exit status 0, signer not found",
                 alert("Unable to Continue", '"OK"'),
                 end(0)])
@@ -134,7 +139,7 @@ class Refusals(RecordedRun):
                                  [s.driver_required(), s.unable_to_continue(s.NOT_TRUSTED)])
             self.assertEqual(lines[-4:], [
                 'package: run %s: ended by signal 9, 0 bytes of output'
-                % " ".join(quoted(a) for a in s.verification(bundle.package)[1]),
+                % " ".join(quoted(a) for a in s.verification(tool_package(machine))[1]),
                 "package: trust assessment: ended by signal 9, refused",
                 alert("Unable to Continue", '"OK"'),
                 end(0)])
@@ -171,15 +176,15 @@ class SelfCheck(RecordedRun):
             cases = [
                 # name, machine, exit status, standard error, records after the digest
                 ("passing", s.mac(log=True), 0, b"",
-                 lambda m: [run("package", s.verification(package)[0], 0, m.replies["pkgutil --check-signature"]),
+                 lambda m: [run("package", s.verification(tool_package(m))[0], 0, m.replies["pkgutil --check-signature"]),
                             "package: signature check: exit status 0, signer found",
-                            run("package", s.verification(package)[1], 0, m.replies["spctl"]),
+                            run("package", s.verification(tool_package(m))[1], 0, m.replies["spctl"]),
                             "package: trust assessment: exit status 0, accepted"]),
                 ("trust refused", s.mac(assessment=Reply(b"rejected\n", 3), log=True), 1,
                  (s.NOT_TRUSTED + "\n").encode(),
-                 lambda m: [run("package", s.verification(package)[0], 0, m.replies["pkgutil --check-signature"]),
+                 lambda m: [run("package", s.verification(tool_package(m))[0], 0, m.replies["pkgutil --check-signature"]),
                             "package: signature check: exit status 0, signer found",
-                            run("package", s.verification(package)[1], 3, m.replies["spctl"]),
+                            run("package", s.verification(tool_package(m))[1], 3, m.replies["spctl"]),
                             "package: trust assessment: exit status 3, refused"]),
             ]
             for name, machine, status, stderr, steps in cases:

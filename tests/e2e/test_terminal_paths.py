@@ -93,16 +93,17 @@ class Installation(TerminalRun):
         with s.BundleCopy(s.test_program()) as bundle:
             for name, machine, offer, result in cases:
                 with self.subTest(name):
+                    copy = s.PrivateCopy()
                     self.assertRun(machine, bundle.executable, ["1", "1", "1"],
                                    [offer, s.COMPLETE_INSTALLATION, result],
-                                   s.DRIVER_STATE + s.verification(bundle.package) + s.opening(bundle.package)
-                                   + s.DRIVER_STATE)
+                                   s.DRIVER_STATE + s.verification(copy) + s.opening(copy) + s.DRIVER_STATE)
 
     def test_close_ends_without_a_second_check(self):
+        copy = s.PrivateCopy()
         with s.BundleCopy(s.test_program()) as bundle:
             self.assertRun(s.mac(after_open=s.ENABLED), bundle.executable, ["1", "2"],
                            [s.driver_required(), s.COMPLETE_INSTALLATION],
-                           s.DRIVER_STATE + s.verification(bundle.package) + s.opening(bundle.package))
+                           s.DRIVER_STATE + s.verification(copy) + s.opening(copy))
 
 
 class Failures(TerminalRun):
@@ -134,7 +135,8 @@ class Failures(TerminalRun):
         with s.BundleCopy(s.test_program()) as bundle:
             for name, machine, message, steps in cases:
                 with self.subTest(name):
-                    tools = (s.verification(bundle.package) + s.opening(bundle.package))[:steps]
+                    copy = s.PrivateCopy()
+                    tools = (s.verification(copy) + s.opening(copy))[:steps]
                     self.assertRun(machine, bundle.executable, ["1", "1"],
                                    [s.driver_required(), s.unable_to_continue(message)], s.DRIVER_STATE + tools)
 
@@ -167,7 +169,7 @@ class PlatformErrors(TerminalRun):
                 self.assertEqual((title, rest), ("Unable to Continue", "1. OK\nPress 1 and Return: \n"), out)
                 self.assertIn(os.strerror(error), message)
                 self.assertEqual(result.returncode, 0)
-                self.assertEqual(machine.calls(), calls(bundle.package))
+                self.assertEqual(machine.calls(), calls(s.PrivateCopy()))
 
     def test_missing_tools_in_the_driver_query(self):
         # The listing tool is not there: an empty listing, so the receipt decides.
@@ -177,7 +179,7 @@ class PlatformErrors(TerminalRun):
         with s.BundleCopy(s.test_program()) as bundle:
             self.assertRun(s.mac(absent=["xdg-open"]), bundle.executable, ["1", "1"],
                            [s.driver_required(), s.unable_to_continue(s.OPEN_FAILED)],
-                           s.DRIVER_STATE + s.verification(bundle.package))
+                           s.DRIVER_STATE + s.verification(s.PrivateCopy()))
 
 
 if __name__ == "__main__":

@@ -1,5 +1,7 @@
-// The package's path as the system tools receive it, through the real
-// runner: stand-in scripts take the tools' places and log their arguments.
+// The package as the system tools receive it, through the real read, copy
+// and runner: stand-in scripts take the tools' places and log their
+// arguments, and each tool gets the private copy, whose bytes are the
+// package's.
 
 #include <gtest/gtest.h>
 
@@ -38,9 +40,14 @@ TEST(PackageToolArguments, PathWithSpacesAndNonASCIIArrivesAsOneArgument) {
   ::chmod(pkgutil.c_str(), 0755);
   ::chmod(spctl.c_str(), 0755);
 
+  const std::filesystem::path temporary = folder.path() / "tmp dir ü";
+  std::filesystem::create_directory(temporary);
+  const TemporaryFolderSetting setting(temporary.string());
+
   PackageOperations operations;
   operations.findPackage = [&] { return package; };
-  operations.readFile = readWholeFile;
+  operations.readChunks = readFileChunks;
+  operations.makeCopy = makePrivateCopy;
   operations.run = [&](const std::string& path, const std::vector<std::string>& arguments) {
     // The tools' real places do not exist here; the arguments go through
     // untouched.
@@ -49,9 +56,11 @@ TEST(PackageToolArguments, PathWithSpacesAndNonASCIIArrivesAsOneArgument) {
   };
   const std::string digest = digestText(sha256({reinterpret_cast<const unsigned char*>(contents.data()), contents.size()}));
 
-  EXPECT_EQ(verifiedPackage(operations, digest, expectedSigner), package);
-  EXPECT_EQ(fileText(pkgutil + ".log"), "[--check-signature][" + package + "]");
-  EXPECT_EQ(fileText(spctl + ".log"), "[-a][-t][install][" + package + "]");
+  const std::string copy = std::move(verifiedPackage(operations, digest, expectedSigner)).keep();
+  EXPECT_EQ(std::filesystem::path(copy).parent_path().parent_path(), temporary);
+  EXPECT_EQ(fileText(copy), contents);
+  EXPECT_EQ(fileText(pkgutil + ".log"), "[--check-signature][" + copy + "]");
+  EXPECT_EQ(fileText(spctl + ".log"), "[-a][-t][install][" + copy + "]");
 }
 
 }  // namespace

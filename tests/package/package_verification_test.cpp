@@ -1,5 +1,6 @@
-// The verification's steps, driven with a fake bundle, file and tools: for
-// each outcome, which error comes out and what still ran, in order.
+// The verification's steps, driven with a fake bundle, file, copy and tools:
+// for each outcome, which error comes out, what still ran, in order, and
+// whether the private copy is left.
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@ namespace {
 constexpr std::string_view signer =
     "Developer ID Installer: Nanjing Qinheng Microelectronics Co., Ltd. (5JZGQTGU4W)";
 constexpr std::string_view packagePath = "/Applications/Driver Assistant.app/Resources/CH34xVCPDriver.pkg";
+constexpr std::string_view copyPath = "/tmp/com.orventa.DriverAssistant.a1B2c3/CH34xVCPDriver.pkg";
 constexpr std::string_view goodContents = "ORVENTA fixture package\n";
 // sha256sum of goodContents.
 constexpr std::string_view goodDigest = "96e879d8c4aceae1dc90c3db991c6c2a80277766571c4e18fcf393c1dbfc03ae";
@@ -28,12 +30,37 @@ struct ToolReply {
   std::string output;
 };
 
+struct CopyState {
+  std::string bytes;
+  bool closed = false;
+  bool removed = false;
+};
+
+// The private copy, in memory; what happened to it outlives it.
+class FakeCopy final : public PackageCopy {
+ public:
+  FakeCopy(std::shared_ptr<CopyState> state, int writeErrno) : state_(std::move(state)), writeErrno_(writeErrno) {}
+  const std::string& path() const override { return path_; }
+  void append(std::span<const unsigned char> bytes) override {
+    if (writeErrno_ != 0) throw std::system_error(writeErrno_, std::generic_category(), "Cannot write " + path_);
+    state_->bytes.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  }
+  void close() override { state_->closed = true; }
+  void remove() noexcept override { state_->removed = true; }
+
+ private:
+  std::shared_ptr<CopyState> state_;
+  int writeErrno_;
+  std::string path_{copyPath};
+};
+
 // A machine that answers the verification's questions and records, in
 // order, every operation it was asked for.
 struct FakeMachine {
   std::optional<std::string> package = std::string(packagePath);
   std::string contents = std::string(goodContents);
   int readErrno = 0;
+  int writeErrno = 0;
   std::map<std::string, ToolReply> tools = {
       {pkgutil,
        {true, 0,
@@ -43,6 +70,7 @@ struct FakeMachine {
       {spctl, {true, 0, "CH34xVCPDriver.pkg: accepted\nsource=Notarized Developer ID\n"}},
   };
   std::vector<std::string> events;
+  std::shared_ptr<CopyState> copy;
 
   PackageOperations operations() {
     PackageOperations o;
@@ -50,11 +78,21 @@ struct FakeMachine {
       events.push_back("find");
       return package;
     };
-    o.readFile = [this](const std::string& path) {
+    o.makeCopy = [this] {
+      events.push_back("copy");
+      copy = std::make_shared<CopyState>();
+      return std::make_unique<FakeCopy>(copy, writeErrno);
+    };
+    o.readChunks = [this](const std::string& path, const ChunkConsumer& consume) {
       events.push_back("read " + path);
-      if (readErrno != 0) throw std::system_error(readErrno, std::generic_category(), "Cannot read " + path);
-      auto owned = std::make_shared<std::string>(contents);
-      return FileBytes{{reinterpret_cast<const unsigned char*>(owned->data()), owned->size()}, owned};
+      // Seven bytes at a time, so the digest and the copy span chunks; a
+      // read error comes after the first chunk.
+      for (std::size_t offset = 0; offset < contents.size(); offset += 7) {
+        if (readErrno != 0 && offset > 0)
+          throw std::system_error(readErrno, std::generic_category(), "Cannot read " + path);
+        const std::string_view chunk = std::string_view(contents).substr(offset, 7);
+        consume({reinterpret_cast<const unsigned char*>(chunk.data()), chunk.size()});
+      }
     };
     o.run = [this](const std::string& path, const std::vector<std::string>& arguments) {
       std::string event = "run " + path;
@@ -69,14 +107,23 @@ struct FakeMachine {
 };
 
 const std::string find = "find";
+const std::string copy = "copy";
 const std::string read = "read " + std::string(packagePath);
-const std::string checkSignature = "run " + pkgutil + " [--check-signature] [" + std::string(packagePath) + "]";
-const std::string assess = "run " + spctl + " [-a] [-t] [install] [" + std::string(packagePath) + "]";
+// The tools get the copy, never the bundle's file.
+const std::string checkSignature = "run " + pkgutil + " [--check-signature] [" + std::string(copyPath) + "]";
+const std::string assess = "run " + spctl + " [-a] [-t] [install] [" + std::string(copyPath) + "]";
 
 std::string upper(std::string_view text) {
   std::string result(text);
   for (char& c : result) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return result;
+}
+
+// The good digest with its last hex digit changed.
+std::string lastDigitChanged() {
+  std::string digest(goodDigest);
+  digest.back() = digest.back() == '0' ? '1' : '0';
+  return digest;
 }
 
 struct Case {
@@ -92,41 +139,47 @@ TEST(PackageVerification, EachOutcomeStopsAtItsStep) {
   const std::string good(goodDigest);
   const Case cases[] = {
       {"passes; signer inside a longer line among other lines", [](FakeMachine&) {}, good, 0,
-       {find, read, checkSignature, assess}},
+       {find, copy, read, checkSignature, assess}},
       {"spctl passes whatever it prints",
        [](FakeMachine& m) { m.tools[spctl].output = "rejected? no: status decides\n"; }, good, 0,
-       {find, read, checkSignature, assess}},
+       {find, copy, read, checkSignature, assess}},
       {"resource missing", [](FakeMachine& m) { m.package.reset(); }, good, 1, {find}},
-      {"file unreadable", [](FakeMachine& m) { m.readErrno = EACCES; }, good, -1, {find, read}},
-      {"empty file", [](FakeMachine& m) { m.contents.clear(); }, good, 2, {find, read}},
-      {"one byte changed", [](FakeMachine& m) { m.contents[22] = 'f'; }, good, 2, {find, read}},
-      {"expected digest in upper case", [](FakeMachine&) {}, upper(goodDigest), 2, {find, read}},
-      {"expected digest empty", [](FakeMachine&) {}, "", 2, {find, read}},
+      {"file unreadable", [](FakeMachine& m) { m.readErrno = EIO; }, good, -1, {find, copy, read}},
+      {"copy cannot be written", [](FakeMachine& m) { m.writeErrno = ENOSPC; }, good, -1, {find, copy, read}},
+      {"empty file", [](FakeMachine& m) { m.contents.clear(); }, good, 2, {find, copy, read}},
+      {"one byte changed", [](FakeMachine& m) { m.contents[22] = 'f'; }, good, 2, {find, copy, read}},
+      {"expected digest in upper case", [](FakeMachine&) {}, upper(goodDigest), 2, {find, copy, read}},
+      {"expected digest differs in its last digit only", [](FakeMachine&) {}, lastDigitChanged(), 2,
+       {find, copy, read}},
+      {"expected digest one digit short", [](FakeMachine&) {}, good.substr(0, 63), 2, {find, copy, read}},
+      {"expected digest only its first half", [](FakeMachine&) {}, good.substr(0, 32), 2, {find, copy, read}},
+      {"expected digest with a digit more", [](FakeMachine&) {}, good + "0", 2, {find, copy, read}},
+      {"expected digest empty", [](FakeMachine&) {}, "", 2, {find, copy, read}},
       {"pkgutil cannot start", [](FakeMachine& m) { m.tools[pkgutil].starts = false; }, good, -1,
-       {find, read, checkSignature}},
+       {find, copy, read, checkSignature}},
       {"pkgutil non-zero with the signer in its output", [](FakeMachine& m) { m.tools[pkgutil].status = 1; },
-       good, 3, {find, read, checkSignature}},
+       good, 3, {find, copy, read, checkSignature}},
       {"pkgutil 0 without the signer",
        [](FakeMachine& m) { m.tools[pkgutil].output = "Package \"CH34xVCPDriver.pkg\":\n   Status: no signature\n"; },
-       good, 3, {find, read, checkSignature}},
+       good, 3, {find, copy, read, checkSignature}},
       {"pkgutil 0 with another team identifier",
        [](FakeMachine& m) {
          m.tools[pkgutil].output =
              "    1. Developer ID Installer: Nanjing Qinheng Microelectronics Co., Ltd. (5JZGQTGU4X)\n";
        },
-       good, 3, {find, read, checkSignature}},
+       good, 3, {find, copy, read, checkSignature}},
       {"pkgutil 0 with the signer in another letter case",
        [](FakeMachine& m) { m.tools[pkgutil].output = upper(signer) + "\n"; }, good, 3,
-       {find, read, checkSignature}},
+       {find, copy, read, checkSignature}},
       {"pkgutil 0 with the signer cut short",
        [](FakeMachine& m) { m.tools[pkgutil].output = std::string(signer.substr(0, signer.size() - 1)); }, good, 3,
-       {find, read, checkSignature}},
+       {find, copy, read, checkSignature}},
       {"spctl cannot start", [](FakeMachine& m) { m.tools[spctl].starts = false; }, good, -1,
-       {find, read, checkSignature, assess}},
+       {find, copy, read, checkSignature, assess}},
       {"spctl non-zero", [](FakeMachine& m) { m.tools[spctl].status = 3; }, good, 4,
-       {find, read, checkSignature, assess}},
+       {find, copy, read, checkSignature, assess}},
       {"spctl killed by a signal", [](FakeMachine& m) { m.tools[spctl].status = -9; }, good, 4,
-       {find, read, checkSignature, assess}},
+       {find, copy, read, checkSignature, assess}},
   };
 
   for (const Case& c : cases) {
@@ -136,7 +189,7 @@ TEST(PackageVerification, EachOutcomeStopsAtItsStep) {
     int outcome = 0;
     std::string path;
     try {
-      path = verifiedPackage(machine.operations(), c.expectedDigest, signer);
+      path = verifiedPackage(machine.operations(), c.expectedDigest, signer).keep();
     } catch (const AssistantError& error) {
       outcome = error.code();
     } catch (const std::system_error&) {
@@ -145,9 +198,24 @@ TEST(PackageVerification, EachOutcomeStopsAtItsStep) {
     EXPECT_EQ(outcome, c.outcome);
     EXPECT_EQ(machine.events, c.events);
     if (c.outcome == 0) {
-      EXPECT_EQ(path, packagePath);
+      EXPECT_EQ(path, copyPath);
+      EXPECT_EQ(machine.copy->bytes, machine.contents);
+      EXPECT_TRUE(machine.copy->closed);
     }
+    // A failure leaves no copy behind; a kept one stays.
+    if (machine.copy) EXPECT_EQ(machine.copy->removed, c.outcome != 0);
   }
+}
+
+// The self-check's way: the copy lives as long as the result and no longer.
+TEST(PackageVerification, CopyIsRemovedWithTheResultUnlessKept) {
+  FakeMachine machine;
+  {
+    const VerifiedPackage package = verifiedPackage(machine.operations(), goodDigest, signer);
+    EXPECT_EQ(package.path(), copyPath);
+    EXPECT_FALSE(machine.copy->removed);
+  }
+  EXPECT_TRUE(machine.copy->removed);
 }
 
 // The caller shows what() of whatever comes out: for a platform error that
@@ -164,14 +232,14 @@ TEST(PackageVerification, PlatformErrorsPassOnUnchanged) {
   }
 }
 
-TEST(PackageVerification, EveryCallLooksAndReadsAfresh) {
+TEST(PackageVerification, EveryCallLooksReadsAndCopiesAfresh) {
   FakeMachine machine;
   PackageOperations operations = machine.operations();
-  verifiedPackage(operations, goodDigest, signer);
+  std::move(verifiedPackage(operations, goodDigest, signer)).keep();
   machine.contents[0] = 'o';
   EXPECT_THROW(verifiedPackage(operations, goodDigest, signer), AssistantError);
   EXPECT_EQ(machine.events,
-            (std::vector<std::string>{find, read, checkSignature, assess, find, read}));
+            (std::vector<std::string>{find, copy, read, checkSignature, assess, find, copy, read}));
 }
 
 }  // namespace

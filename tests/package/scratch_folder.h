@@ -1,10 +1,11 @@
 #pragma once
 // A fresh folder under the system's temporary folder, removed with
-// everything in it when the test ends.
+// everything in it when the test ends; and a TMPDIR setting for one test.
 
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <optional>
 #include <string_view>
 
 #include <stdlib.h>
@@ -39,4 +40,27 @@ class ScratchFolder {
 
  private:
   std::filesystem::path path_;
+};
+
+// Sets TMPDIR (or unsets it, for nothing) for one test.
+class TemporaryFolderSetting {
+ public:
+  explicit TemporaryFolderSetting(const std::optional<std::string>& value) {
+    if (const char* old = std::getenv("TMPDIR")) old_ = old;
+    if (value) {
+      ::setenv("TMPDIR", value->c_str(), 1);
+    } else {
+      ::unsetenv("TMPDIR");
+    }
+  }
+  ~TemporaryFolderSetting() {
+    if (old_) {
+      ::setenv("TMPDIR", old_->c_str(), 1);
+    } else {
+      ::unsetenv("TMPDIR");
+    }
+  }
+
+ private:
+  std::optional<std::string> old_;
 };

@@ -1,4 +1,5 @@
-// SHA-256 and its digest text, through the same read the verification uses.
+// SHA-256 and its digest text, through the same streaming read the
+// verification uses.
 
 #include <gtest/gtest.h>
 
@@ -6,7 +7,7 @@
 #include <memory>
 
 #include "package/digest_text.h"
-#include "package/file_bytes.h"
+#include "package/package_verification.h"
 #include "package/sha256.h"
 #include "tests/package/scratch_folder.h"
 
@@ -33,6 +34,18 @@ TEST(Sha256, PublishedVectors) {
   for (const Vector& v : vectors) EXPECT_EQ(digestOf(v.message), v.digest) << v.name;
 }
 
+// Pieces of any size, block boundaries or not, give the digest of the whole.
+TEST(Sha256, StreamInPiecesEqualsOneCall) {
+  const std::string message(1000, 'q');
+  const auto* bytes = reinterpret_cast<const unsigned char*>(message.data());
+  for (std::size_t piece : {1, 7, 64, 65, 999}) {
+    Sha256Stream stream;
+    for (std::size_t offset = 0; offset < message.size(); offset += piece)
+      stream.update({bytes + offset, std::min(piece, message.size() - offset)});
+    EXPECT_EQ(digestText(stream.finish()), digestOf(message)) << piece;
+  }
+}
+
 TEST(Sha256, DigestTextIsLowercaseHexWithLeadingZeros) {
   Sha256Digest digest{};
   digest[0] = 0x0a;
@@ -50,16 +63,18 @@ std::string sha256sumOf(const std::string& path) {
 }
 
 // Sizes around the 64-byte block and its 55/56-byte padding boundary, and
-// one past a large power of two; contents vary so a misplaced byte shows.
+// around the read's chunk size; contents vary so a misplaced byte shows.
 TEST(Sha256, WholeFilesMatchSha256sum) {
   ScratchFolder folder;
-  for (std::size_t size : {0, 1, 55, 56, 63, 64, 65, 1024 * 1024 + 1}) {
+  PackageOperations operations;
+  operations.readChunks = readFileChunks;
+  for (std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{55}, std::size_t{56}, std::size_t{63},
+                           std::size_t{64}, std::size_t{65}, fileChunkSize - 1, fileChunkSize + 1,
+                           3 * fileChunkSize + 64}) {
     std::string contents(size, '\0');
     for (std::size_t i = 0; i < size; ++i) contents[i] = static_cast<char>((i * 131 + i / 251) & 0xff);
     const std::string path = folder.write("file-" + std::to_string(size), contents);
-    const FileBytes file = readWholeFile(path);
-    ASSERT_EQ(file.bytes.size(), size);
-    EXPECT_EQ(digestText(sha256(file.bytes)), sha256sumOf(path)) << size << " bytes";
+    EXPECT_EQ(digestText(hashPackage(operations, path, nullptr)), sha256sumOf(path)) << size << " bytes";
   }
 }
 

@@ -9,7 +9,7 @@ import os
 import unittest
 
 import harness
-from bundles import BundleCopy, change_first_byte, test_program
+from bundles import BundleCopy, PrivateCopy, change_first_byte, test_program
 from sandbox import Machine, Reply
 
 SIGNER = "Developer ID Installer: Nanjing Qinheng Microelectronics Co., Ltd. (5JZGQTGU4W)"
@@ -39,10 +39,12 @@ class SelfCheckPackage(unittest.TestCase):
                              (1, b"", b"The embedded WCH driver package is missing.\n", []))
 
     def test_test_variant_with_sound_fixture(self):
+        # The tools check the program's private copy of the package.
+        copy = PrivateCopy()
         with BundleCopy(test_program()) as bundle:
             self.assertEqual(self.self_check(bundle.executable, PASSING_TOOLS), (0, b"", b"", [
-                ["/usr/sbin/pkgutil", "--check-signature", bundle.package],
-                ["/usr/sbin/spctl", "-a", "-t", "install", bundle.package],
+                ["/usr/sbin/pkgutil", "--check-signature", copy],
+                ["/usr/sbin/spctl", "-a", "-t", "install", copy],
             ]))
 
     def test_test_variant_with_changed_fixture(self):

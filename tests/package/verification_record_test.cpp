@@ -14,6 +14,18 @@ constexpr std::string_view signer = "Developer ID Installer: Example (TEAM123456
 // sha256sum of the fake package's contents, "package\n".
 constexpr std::string_view contentsDigest = "4e9416efcf77b84013f263e1f9008c656861298be5aabc82f458e6e47c60d9ff";
 
+// A private copy that keeps nothing.
+class NullCopy final : public PackageCopy {
+ public:
+  const std::string& path() const override { return path_; }
+  void append(std::span<const unsigned char>) override {}
+  void close() override {}
+  void remove() noexcept override {}
+
+ private:
+  std::string path_ = "/tmp/com.orventa.DriverAssistant.a1B2c3/CH34xVCPDriver.pkg";
+};
+
 struct Scenario {
   const char* name;
   bool present = true;
@@ -31,10 +43,11 @@ std::vector<std::string> recordsOf(const Scenario& s) {
     if (!s.present) return std::nullopt;
     return "/Apps/A b.app/CH34xVCPDriver.pkg";
   };
-  operations.readFile = [&](const std::string& path) {
+  operations.makeCopy = [] { return std::make_unique<NullCopy>(); };
+  operations.readChunks = [&](const std::string& path, const ChunkConsumer& consume) {
     if (s.readErrno != 0) throw std::system_error(s.readErrno, std::generic_category(), path);
-    auto owned = std::make_shared<std::string>("package\n");
-    return FileBytes{{reinterpret_cast<const unsigned char*>(owned->data()), owned->size()}, owned};
+    const std::string contents = "package\n";
+    consume({reinterpret_cast<const unsigned char*>(contents.data()), contents.size()});
   };
   operations.run = [&](const std::string& path, const std::vector<std::string>&) {
     return path == "/usr/sbin/pkgutil" ? s.signature : s.assessment;
@@ -60,7 +73,7 @@ TEST(VerificationRecord, EachStepAndItsResult) {
       {"passes", true, 0, "", {0, std::string(signer)}, {0, ""},
        {found, matches, "signature check: exit status 0, signer found", "trust assessment: exit status 0, accepted"}},
       {"missing", false, 0, "", {}, {}, {"not found among the resources"}},
-      {"unreadable", true, EACCES, "", {}, {}, {found, "cannot be read: " + unreadable}},
+      {"unreadable", true, EACCES, "", {}, {}, {found, "cannot be read or copied: " + unreadable}},
       {"digest differs in letter case only", true, 0, upper, {}, {},
        {found, "digest: mismatch, expected " + upper + ", actual " + std::string(contentsDigest)}},
       {"another signer", true, 0, "", {0, "Developer ID Installer: Other (X)"}, {},

@@ -1,4 +1,5 @@
-"""The program variants as tests get them, and copies of their bundles.
+"""The program variants as tests get them, copies of their bundles, and the
+private copy of the package that the program hands to the tools.
 
 ASSISTANT_APP is the shipped variant (harness.app_path()); ASSISTANT_TEST_APP
 the test-only variant, whose expected digest is that of the fixture package
@@ -6,6 +7,7 @@ ASSISTANT_TEST_PACKAGE, which its bundle carries.
 """
 
 import os
+import re
 import shutil
 import tempfile
 
@@ -57,3 +59,31 @@ def change_first_byte(path):
         first = f.read(1)
         f.seek(0)
         f.write(bytes([(first[0] if first else 0) ^ 1]))
+
+
+class PrivateCopy:
+    """Stands for the package's private copy in an expected call list: equal
+    to any path TMPDIR/com.orventa.DriverAssistant.XXXXXX/CH34xVCPDriver.pkg,
+    and once it has matched one, only to that one, so every tool of a run
+    must get the same copy. Use a new one for each run."""
+
+    PATTERN = re.compile(r".+/com\.orventa\.DriverAssistant\.[A-Za-z0-9]{6}/CH34xVCPDriver\.pkg")
+
+    def __init__(self):
+        self.path = None
+
+    def __eq__(self, other):
+        if not isinstance(other, str):
+            return NotImplemented
+        if self.path is None and self.PATTERN.fullmatch(other):
+            self.path = other
+        return other == self.path
+
+    def __ne__(self, other):
+        equal = self.__eq__(other)
+        return equal if equal is NotImplemented else not equal
+
+    __hash__ = None
+
+    def __repr__(self):
+        return repr(self.path) if self.path else "<a private copy of the package>"

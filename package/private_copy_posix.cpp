@@ -1,0 +1,90 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <system_error>
+
+#include "package/private_copy.h"
+
+namespace {
+
+[[noreturn]] void throwError(int error, const std::string& what) {
+  throw std::system_error(error, std::generic_category(), what);
+}
+
+class PosixPackageCopy final : public PackageCopy {
+ public:
+  PosixPackageCopy(std::string folder, std::string path, int fd)
+      : folder_(std::move(folder)), path_(std::move(path)), fd_(fd) {}
+  ~PosixPackageCopy() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+
+  const std::string& path() const override { return path_; }
+
+  void append(std::span<const unsigned char> bytes) override {
+    while (!bytes.empty()) {
+      const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+      if (written < 0) {
+        if (errno == EINTR) continue;
+        throwError(errno, "Cannot write " + path_);
+      }
+      bytes = bytes.subspan(static_cast<std::size_t>(written));
+    }
+  }
+
+  void close() override {
+    const int fd = fd_;
+    fd_ = -1;
+    // Some file systems report a failed write only here.
+    if (::close(fd) != 0 && errno != EINTR) throwError(errno, "Cannot write " + path_);
+  }
+
+  void remove() noexcept override {
+    if (fd_ >= 0) {
+      ::close(fd_);
+      fd_ = -1;
+    }
+    ::unlink(path_.c_str());
+    ::rmdir(folder_.c_str());
+  }
+
+ private:
+  std::string folder_;
+  std::string path_;
+  int fd_;
+};
+
+}  // namespace
+
+std::string temporaryFolder() {
+  const char* tmpdir = std::getenv("TMPDIR");
+  // A relative TMPDIR would make the copy's path depend on the working
+  // folder of whoever opens it.
+  if (tmpdir != nullptr && tmpdir[0] == '/') return tmpdir;
+  return "/tmp";
+}
+
+std::unique_ptr<PackageCopy> makePrivateCopy() {
+  std::string folder = temporaryFolder();
+  if (folder.back() != '/') folder += '/';
+  folder += privateCopyPrefix;
+  folder += "XXXXXX";
+  if (::mkdtemp(folder.data()) == nullptr) throwError(errno, "Cannot create " + folder);
+  // mkdtemp asks for 0700, which a umask could narrow further.
+  if (::chmod(folder.c_str(), 0700) != 0) {
+    const int error = errno;
+    ::rmdir(folder.c_str());
+    throwError(error, "Cannot create " + folder);
+  }
+  std::string path = folder + "/" + privateCopyFileName;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    const int error = errno;
+    ::rmdir(folder.c_str());
+    throwError(error, "Cannot create " + path);
+  }
+  return std::make_unique<PosixPackageCopy>(std::move(folder), std::move(path), fd);
+}

@@ -1,0 +1,133 @@
+// The streaming read: every byte in bounded chunks, an immediate refusal of
+// whatever is not a regular file, the platform's own errors, and no signal
+// when the file changes underneath.
+
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "package/file_chunks.h"
+#include "tests/package/scratch_folder.h"
+
+namespace {
+
+#ifdef EFTYPE
+constexpr int notAFile = EFTYPE;
+#else
+constexpr int notAFile = EINVAL;
+#endif
+
+struct ReadResult {
+  std::string bytes;
+  std::size_t chunks = 0;
+  std::size_t largestChunk = 0;
+};
+
+ReadResult readAll(const std::string& path, const std::function<void(std::size_t total)>& afterChunk = nullptr) {
+  ReadResult result;
+  readFileChunks(path, [&](std::span<const unsigned char> chunk) {
+    result.bytes.append(reinterpret_cast<const char*>(chunk.data()), chunk.size());
+    ++result.chunks;
+    result.largestChunk = std::max(result.largestChunk, chunk.size());
+    if (afterChunk) afterChunk(result.bytes.size());
+  });
+  return result;
+}
+
+std::string patterned(std::size_t size) {
+  std::string contents(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) contents[i] = static_cast<char>((i * 131 + i / 251) & 0xff);
+  return contents;
+}
+
+TEST(ReadFileChunks, GivesEveryByteInBoundedChunks) {
+  ScratchFolder folder;
+  for (std::size_t size : {std::size_t{0}, std::size_t{1}, fileChunkSize, 2 * fileChunkSize + 1}) {
+    const std::string contents = patterned(size);
+    const ReadResult result = readAll(folder.write("some file ü " + std::to_string(size) + ".pkg", contents));
+    EXPECT_EQ(result.bytes, contents) << size;
+    EXPECT_LE(result.largestChunk, fileChunkSize) << size;
+  }
+  // Through a symbolic link to a regular file.
+  const std::string target = folder.write("target.pkg", "linked");
+  std::filesystem::create_symlink(target, folder.path() / "link.pkg");
+  EXPECT_EQ(readAll((folder.path() / "link.pkg").string()).bytes, "linked");
+}
+
+void expectError(const std::string& name, const std::string& path, int error) {
+  try {
+    readAll(path);
+    ADD_FAILURE() << name << ": no error";
+  } catch (const std::system_error& failure) {
+    EXPECT_EQ(failure.code(), std::error_code(error, std::generic_category())) << name;
+    EXPECT_EQ(std::string(failure.what()), "Cannot read " + path + ": " + std::strerror(error)) << name;
+  }
+}
+
+// Each of these would hang the open or the read, or take memory without end,
+// if it were treated as a file; the refusal comes before any wait.
+TEST(ReadFileChunks, RefusesWhatIsNotARegularFileAtOnce) {
+  ScratchFolder folder;
+  const std::string fifo = (folder.path() / "fifo.pkg").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::filesystem::path zero = folder.path() / "zero.pkg";
+  std::filesystem::create_symlink("/dev/zero", zero);
+  const std::string socketPath = (folder.path() / "socket.pkg").string();
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  std::strcpy(address.sun_path, socketPath.c_str());
+  ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+
+  expectError("a FIFO without a writer", fifo, notAFile);
+  expectError("a link to /dev/zero", zero.string(), notAFile);
+  expectError("a socket", socketPath, notAFile);
+  expectError("a folder", folder.path().string(), EISDIR);
+  ::close(listener);
+}
+
+TEST(ReadFileChunks, FailuresAreThePlatformsErrors) {
+  ScratchFolder folder;
+  expectError("missing", (folder.path() / "absent.pkg").string(), ENOENT);
+  expectError("below a file", folder.write("plain", "x") + "/CH34xVCPDriver.pkg", ENOTDIR);
+  // Opens, but the read itself fails: nothing is mapped at address 0.
+  expectError("read fails", "/proc/self/mem", EIO);
+  if (::geteuid() != 0) {
+    const std::string locked = folder.write("locked.pkg", "secret");
+    ::chmod(locked.c_str(), 0);
+    expectError("unreadable", locked, EACCES);
+  }
+}
+
+// Changed by someone else while it is read: the bytes differ from what the
+// file held, and the process goes on (a mapping would take SIGBUS here).
+TEST(ReadFileChunks, FileChangedWhileReadEndsWithOtherBytes) {
+  ScratchFolder folder;
+  const std::string original = patterned(4 * fileChunkSize);
+  const std::string path = folder.write("changing.pkg", original);
+
+  const ReadResult shortened = readAll(path, [&](std::size_t total) {
+    if (total == fileChunkSize) std::filesystem::resize_file(path, fileChunkSize + 10);
+  });
+  EXPECT_EQ(shortened.bytes, original.substr(0, fileChunkSize + 10));
+
+  ScratchFolder::writeTo(path, original);
+  // A file that keeps growing is read up to one byte past its size at the
+  // start, not for ever.
+  const ReadResult grown = readAll(path, [&](std::size_t) {
+    std::ofstream(path, std::ios::binary | std::ios::app) << std::string(fileChunkSize, 'g');
+  });
+  EXPECT_EQ(grown.bytes.size(), original.size() + 1);
+  EXPECT_EQ(grown.bytes.substr(0, original.size()), original);
+}
+
+}  // namespace

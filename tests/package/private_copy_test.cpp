@@ -1,0 +1,182 @@
+// The private copy on the real file system, and the cleanup of copies that
+// earlier runs left.
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "package/private_copy.h"
+#include "package/stale_copies.h"
+#include "tests/package/scratch_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string fileText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+mode_t permissions(const fs::path& path) {
+  struct stat status {};
+  ::lstat(path.c_str(), &status);
+  return status.st_mode & 07777;
+}
+
+TEST(TemporaryFolder, TmpdirWhenAbsoluteElseTmp) {
+  const struct {
+    std::optional<std::string> tmpdir;
+    std::string folder;
+  } cases[] = {
+      {"/var/folders/x y/T/", "/var/folders/x y/T/"},
+      {std::nullopt, "/tmp"},
+      {"", "/tmp"},
+      {"relative/tmp", "/tmp"},
+  };
+  for (const auto& c : cases) {
+    TemporaryFolderSetting setting(c.tmpdir);
+    EXPECT_EQ(temporaryFolder(), c.folder) << c.tmpdir.value_or("(unset)");
+  }
+}
+
+TEST(PrivateCopy, OnlyTheUserCanEnterItsFolderAndItHoldsTheBytes) {
+  ScratchFolder scratch;
+  // A trailing slash, as macOS writes TMPDIR, gives no double slash.
+  TemporaryFolderSetting setting(scratch.path().string() + "/");
+  const mode_t oldMask = ::umask(0);  // a permissive umask must not open the folder up
+  std::unique_ptr<PackageCopy> copy = makePrivateCopy();
+  ::umask(oldMask);
+
+  const fs::path path = copy->path();
+  const fs::path folder = path.parent_path();
+  EXPECT_EQ(folder.parent_path(), scratch.path());
+  EXPECT_EQ(path.filename(), "CH34xVCPDriver.pkg");
+  const std::string name = folder.filename().string();
+  EXPECT_EQ(name.substr(0, name.size() - 6), "com.orventa.DriverAssistant.");
+  EXPECT_EQ(name.size(), std::string("com.orventa.DriverAssistant.").size() + 6);
+  EXPECT_EQ(permissions(folder), 0700u);
+  EXPECT_EQ(permissions(path) & 0077, 0u);
+
+  const std::string contents("head\0tail\xff", 10);
+  copy->append({reinterpret_cast<const unsigned char*>(contents.data()), 4});
+  copy->append({reinterpret_cast<const unsigned char*>(contents.data()) + 4, 6});
+  copy->close();
+  EXPECT_EQ(fileText(path), contents);
+
+  copy->remove();
+  copy->remove();
+  EXPECT_FALSE(fs::exists(folder));
+  EXPECT_TRUE(fs::is_empty(scratch.path()));
+}
+
+TEST(PrivateCopy, EachCopyHasAFolderOfItsOwn) {
+  ScratchFolder scratch;
+  TemporaryFolderSetting setting(scratch.path().string());
+  const std::unique_ptr<PackageCopy> first = makePrivateCopy();
+  const std::unique_ptr<PackageCopy> second = makePrivateCopy();
+  EXPECT_NE(fs::path(first->path()).parent_path(), fs::path(second->path()).parent_path());
+  first->remove();
+  second->remove();
+}
+
+TEST(PrivateCopy, CannotBeMadeWhereTheTemporaryFolderIsMissing) {
+  ScratchFolder scratch;
+  const std::string missing = (scratch.path() / "gone").string();
+  TemporaryFolderSetting setting(missing);
+  try {
+    makePrivateCopy();
+    FAIL() << "no error";
+  } catch (const std::system_error& error) {
+    EXPECT_EQ(error.code(), std::error_code(ENOENT, std::generic_category()));
+    EXPECT_NE(std::string(error.what()).find(missing + "/com.orventa.DriverAssistant."), std::string::npos);
+  }
+}
+
+constexpr std::int64_t now = 1'800'000'000;
+constexpr std::int64_t day = 24 * 60 * 60;
+constexpr std::uint32_t user = 501;
+
+TEST(StaleCopies, OnlyOurOwnOldPrivateFolders) {
+  const struct {
+    const char* why;
+    FolderEntry entry;
+    bool stale;
+  } cases[] = {
+      {"an old copy", {"com.orventa.DriverAssistant.a1B2c3", true, user, 0700, now - day - 1}, true},
+      {"a copy exactly one day old", {"com.orventa.DriverAssistant.a1B2c3", true, user, 0700, now - day}, false},
+      {"a fresh copy", {"com.orventa.DriverAssistant.a1B2c3", true, user, 0700, now - 60}, false},
+      {"another user's", {"com.orventa.DriverAssistant.a1B2c3", true, user + 1, 0700, now - 2 * day}, false},
+      {"opened up to others", {"com.orventa.DriverAssistant.a1B2c3", true, user, 0755, now - 2 * day}, false},
+      {"with the sticky bit", {"com.orventa.DriverAssistant.a1B2c3", true, user, 01700, now - 2 * day}, false},
+      {"not a folder", {"com.orventa.DriverAssistant.a1B2c3", false, user, 0700, now - 2 * day}, false},
+      {"another program's", {"com.orventa.Other.a1B2c3", true, user, 0700, now - 2 * day}, false},
+      {"the bare prefix", {"com.orventa.DriverAssistant.", true, user, 0700, now - 2 * day}, false},
+      {"the prefix in another case", {"com.orventa.driverassistant.a1B2c3", true, user, 0700, now - 2 * day}, false},
+  };
+  for (const auto& c : cases) {
+    const std::vector<std::string> stale = staleCopies({c.entry}, user, now);
+    EXPECT_EQ(stale.size(), c.stale ? 1u : 0u) << c.why;
+  }
+}
+
+TEST(StaleCopies, ListingFailureRemovesNothing) {
+  std::vector<std::string> removed;
+  StaleCopyOperations operations{
+      [](const std::string&) -> std::vector<FolderEntry> {
+        throw std::system_error(EACCES, std::generic_category(), "Cannot list");
+      },
+      [&](const std::string& path) { removed.push_back(path); }};
+  removeStaleCopies(operations, "/tmp", user, now);
+  EXPECT_TRUE(removed.empty());
+}
+
+// On the real file system: an earlier run's copy goes, a fresh one, a
+// look-alike link and a folder others may enter stay.
+TEST(StaleCopies, RemovesAnOldCopyAndKeepsTheRest) {
+  ScratchFolder scratch;
+  TemporaryFolderSetting setting(scratch.path().string());
+  const auto makeCopy = [](std::int64_t age) {
+    std::unique_ptr<PackageCopy> copy = makePrivateCopy();
+    copy->append({reinterpret_cast<const unsigned char*>("pkg"), 3});
+    copy->close();
+    const fs::path folder = fs::path(copy->path()).parent_path();
+    const timespec times[2] = {{static_cast<std::time_t>(std::time(nullptr) - age), 0},
+                               {static_cast<std::time_t>(std::time(nullptr) - age), 0}};
+    ::utimensat(AT_FDCWD, folder.c_str(), times, 0);
+    return folder;
+  };
+  const fs::path old = makeCopy(2 * day);
+  const fs::path fresh = makeCopy(60);
+  const fs::path shared = makeCopy(2 * day);
+  ::chmod(shared.c_str(), 0755);
+  // A link with the prefix to an old private folder: the folder it points
+  // to is not removed through it.
+  const fs::path victim = scratch.path() / "victim";
+  fs::create_directory(victim);
+  ScratchFolder::writeTo(victim / "keep", "x");
+  ::chmod(victim.c_str(), 0700);
+  const timespec oldTimes[2] = {{std::time(nullptr) - 2 * day, 0}, {std::time(nullptr) - 2 * day, 0}};
+  ::utimensat(AT_FDCWD, victim.c_str(), oldTimes, 0);
+  const fs::path link = scratch.path() / "com.orventa.DriverAssistant.link00";
+  fs::create_directory_symlink(victim, link);
+
+  removeStaleCopies({folderEntries, removeTree}, scratch.path().string(), static_cast<std::uint32_t>(::geteuid()),
+                    static_cast<std::int64_t>(std::time(nullptr)));
+  EXPECT_FALSE(fs::exists(old));
+  EXPECT_TRUE(fs::exists(fresh / "CH34xVCPDriver.pkg"));
+  EXPECT_TRUE(fs::exists(shared / "CH34xVCPDriver.pkg"));
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_TRUE(fs::exists(victim / "keep"));
+}
+
+}  // namespace
