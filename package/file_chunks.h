@@ -9,12 +9,16 @@
 /// during the call.
 using ChunkConsumer = std::function<void(std::span<const unsigned char> chunk)>;
 
-/// The size of the chunks readFileChunks() hands on: small enough to stay in
-/// the CPU's level-2 cache from the read through the hash to the write of
-/// the copy, large enough that system calls cost nothing next to hashing.
+/// The size of the chunks readFileChunks() hands on, and of each of its
+/// buffers: large enough that system calls cost nothing next to hashing.
 /// Measured against 128 and 256 KiB, 1 MiB was as fast for the hash alone
 /// and a few per cent faster for the hash with the copy.
 inline constexpr std::size_t fileChunkSize = 1024 * 1024;
+
+/// How many chunks readFileChunks() reads ahead of its consumer, at most:
+/// enough buffers that neither side waits on the other for long, few enough
+/// that the memory stays small (fileChunkBuffers * fileChunkSize in all).
+inline constexpr std::size_t fileChunkBuffers = 4;
 
 /// Reads the regular file at `path` (a symbolic link is followed) from start
 /// to end in chunks of at most fileChunkSize bytes, giving each to `consume`
@@ -26,5 +30,10 @@ inline constexpr std::size_t fileChunkSize = 1024 * 1024;
 /// "Cannot read " + path + ": " + the system's text, when the file cannot be
 /// opened or read, and at once, without waiting on it, when it is not a
 /// regular file: EISDIR for a folder; for a FIFO, device or socket EFTYPE
-/// where the system has it, else EINVAL. Errors thrown by `consume` pass on.
+/// where the system has it, else EINVAL; a read error after every chunk
+/// read before it was consumed. Errors thrown by `consume` pass on, and
+/// nothing more is read.
+/// `consume` runs on the calling thread; the reads run on a helper thread
+/// (see readAhead), at most fileChunkBuffers chunks ahead of `consume`; that
+/// thread has ended when this returns or throws.
 void readFileChunks(const std::string& path, const ChunkConsumer& consume);
