@@ -12,7 +12,9 @@ using ChunkConsumer = std::function<void(std::span<const unsigned char> chunk)>;
 /// The size of the chunks readFileChunks() hands on, and of each of its
 /// buffers: large enough that system calls cost nothing next to hashing.
 /// Measured against 128 and 256 KiB, 1 MiB was as fast for the hash alone
-/// and a few per cent faster for the hash with the copy.
+/// and a few per cent faster for the hash with the copy; with the reads
+/// overlapping the hash, 256 MiB took 208 ms with 1 MiB and 218 ms with
+/// 256 KiB.
 inline constexpr std::size_t fileChunkSize = 1024 * 1024;
 
 /// How many chunks readFileChunks() reads ahead of its consumer, at most:
