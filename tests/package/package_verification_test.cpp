@@ -203,7 +203,9 @@ TEST(PackageVerification, EachOutcomeStopsAtItsStep) {
       EXPECT_TRUE(machine.copy->closed);
     }
     // A failure leaves no copy behind; a kept one stays.
-    if (machine.copy) EXPECT_EQ(machine.copy->removed, c.outcome != 0);
+    if (machine.copy) {
+      EXPECT_EQ(machine.copy->removed, c.outcome != 0);
+    }
   }
 }
 
