@@ -186,7 +186,7 @@ UTF8_BLOCKS_TARGET std::size_t wellFormedBlocks(const unsigned char* s, std::siz
   }
   if (at + 16 > n && !anySet(previousCut)) return at;
   // The blocks before `at` are well-formed up to a character cut by `at`:
-  // go back to that character's first byte (at most three places).
+  // go back to that character's first byte (at most four places).
   std::size_t start = at;
   while (start > 0 && at - start < 3 && (s[start - 1] & 0xC0) == 0x80) --start;
   if (start > 0 && at - start <= 3 && s[start - 1] >= 0xC0) --start;
@@ -194,7 +194,13 @@ UTF8_BLOCKS_TARGET std::size_t wellFormedBlocks(const unsigned char* s, std::siz
 }
 
 #if UTF8_BLOCKS_CHOSEN_AT_RUN_TIME
-const bool blocksAvailable = __builtin_cpu_supports("ssse3");
+// Asked while static objects are built, so the processor's features must be
+// read first; until then this is false, and the automaton does everything.
+bool processorHasSSSE3() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("ssse3");
+}
+const bool blocksAvailable = processorHasSSSE3();
 #else
 constexpr bool blocksAvailable = true;
 #endif
