@@ -13,9 +13,9 @@
 //
 // SSSE3 (for pshufb) is not part of baseline x86-64: where the compiler may
 // not assume it, the function is compiled for it and chosen at run time.
-// NEON is always there on arm64. Elsewhere the automaton does everything.
-// (The Mac compile check on Linux cannot take arm_neon.h: see
-// cmake/mac/toolchain.cmake.)
+// Elsewhere, arm64 included, the automaton does everything: a vector path
+// there could be neither run nor compile-checked for a Mac on this project's
+// Linux machines, and tool output is a few kilobytes.
 
 #include "driver/utf8_blocks.h"
 
@@ -23,8 +23,6 @@
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
-#elif defined(__aarch64__) && defined(__ARM_NEON) && !defined(ASSISTANT_MAC_COMPILE_CHECK)
-#include <arm_neon.h>
 #endif
 
 namespace {
@@ -58,25 +56,6 @@ UTF8_BLOCKS_TARGET inline bool anySet(Block v) {
   return _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())) != 0xFFFF;
 }
 UTF8_BLOCKS_TARGET inline bool allASCII(Block v) { return _mm_movemask_epi8(v) == 0; }
-#elif defined(__aarch64__) && defined(__ARM_NEON) && !defined(ASSISTANT_MAC_COMPILE_CHECK)
-#define UTF8_BLOCKS 1
-#define UTF8_BLOCKS_TARGET
-#define UTF8_BLOCKS_CHOSEN_AT_RUN_TIME 0
-using Block = uint8x16_t;
-inline Block loadBlock(const unsigned char* p) { return vld1q_u8(p); }
-inline Block splat(unsigned char b) { return vdupq_n_u8(b); }
-inline Block table(const unsigned char (&t)[16]) { return vld1q_u8(t); }
-inline Block lookUp(Block t, Block nibbles) { return vqtbl1q_u8(t, nibbles); }
-inline Block highNibbles(Block v) { return vshrq_n_u8(v, 4); }
-inline Block lowNibbles(Block v) { return vandq_u8(v, splat(0x0F)); }
-inline Block both(Block a, Block b) { return vandq_u8(a, b); }
-inline Block either(Block a, Block b) { return vorrq_u8(a, b); }
-inline Block differ(Block a, Block b) { return veorq_u8(a, b); }
-inline Block minusSaturated(Block a, Block b) { return vqsubq_u8(a, b); }
-template <int back>
-inline Block earlier(Block now, Block before) { return vextq_u8(before, now, 16 - back); }
-inline bool anySet(Block v) { return vmaxvq_u8(v) != 0; }
-inline bool allASCII(Block v) { return vmaxvq_u8(v) < 0x80; }
 #else
 #define UTF8_BLOCKS 0
 #endif

@@ -92,7 +92,6 @@ constexpr std::array<std::uint64_t, 256> makeTransitions() {
 
 constexpr std::array<std::uint64_t, 256> transitions = makeTransitions();
 
-
 }  // namespace
 
 std::size_t validUTF8Length(std::string_view bytes) {

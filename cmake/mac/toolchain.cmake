@@ -54,11 +54,6 @@ set(_flags
   -U__nonnull -U__nullable
   # Apple's libc declares POSIX and BSD calls by default; glibc only when asked.
   -D_DEFAULT_SOURCE
-  # glibc's stdint.h makes uint64_t an unsigned long, a Mac's an unsigned
-  # long long; with it, clang 14 crashes on arm_neon.h for Apple targets.
-  # Code that needs arm_neon.h leaves it out here; compiling it for aarch64
-  # Linux (clang++-14 --target=aarch64-linux-gnu) checks it instead.
-  -DASSISTANT_MAC_COMPILE_CHECK
   -isystem ${CMAKE_CURRENT_LIST_DIR}/include)
 set(_cxx_flags -nostdinc++ -isystem ${_llvm_root}/include/c++/v1)
 set(_tail_flags
