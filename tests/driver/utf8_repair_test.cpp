@@ -111,8 +111,25 @@ std::vector<Group> differentialInputs() {
     byLength[length].length = static_cast<std::uint8_t>(length);
     byLength[length].inputs.push_back(s);
   }
-  for (Group& g : byLength)
-    if (!g.inputs.empty()) groups.push_back(std::move(g));
+  // Longer text that is well-formed but for a byte or two: long enough for
+  // the check that takes sixteen bytes at a time, with its faults and cut
+  // characters in every place of a block and across blocks' borders.
+  const std::string characters[] = {"a",      " ",      "\n",     "\u00E9",     "\u00DF",
+                                    "\u2013", "\u65E5", "\uFFFD", "\U0001F600", "\U0010FFFF"};
+  std::vector<Group> longer(256);
+  for (int i = 0; i < 60000; ++i) {
+    std::string s;
+    const std::size_t target = 16 + random() % 80;
+    while (s.size() < target) s += random() % 3 ? std::string(1 + random() % 20, 'x') : characters[random() % 10];
+    for (int faults = random() % 3; faults > 0; --faults)
+      s[random() % s.size()] = random() % 2 ? boundaries[random() % boundaries.size()] : static_cast<char>(random() % 256);
+    if (random() % 4 == 0) s.resize(s.size() - 1 - random() % 3);  // perhaps a character cut at the end
+    longer[s.size()].length = static_cast<std::uint8_t>(s.size());
+    longer[s.size()].inputs.push_back(s);
+  }
+  for (std::vector<Group>* list : {&byLength, &longer})
+    for (Group& g : *list)
+      if (!g.inputs.empty()) groups.push_back(std::move(g));
   return groups;
 }
 
