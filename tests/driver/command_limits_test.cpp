@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/command.h"
+#include "tests/driver/process_probes.h"
 #include "driver/run_limit_error.h"
 
 namespace {
@@ -27,18 +28,6 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 const std::string child = RUNNER_CHILD;
-
-std::set<std::string> openDescriptors() {
-  std::set<std::string> fds;
-  DIR* dir = opendir("/proc/self/fd");
-  if (!dir) return fds;
-  while (dirent* entry = readdir(dir))
-    if (entry->d_name[0] != '.' && std::atoi(entry->d_name) != dirfd(dir)) fds.insert(entry->d_name);
-  closedir(dir);
-  return fds;
-}
-
-bool noChildren() { return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD; }
 
 TEST(RunLimitError, NamesTheToolAndTheLimit) {
   struct Case {

@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/command.h"
+#include "tests/driver/process_probes.h"
 
 namespace {
 
@@ -29,19 +30,6 @@ const std::string startFailures = START_FAILURES;
 constexpr std::chrono::seconds generousLimit{30};
 
 CommandResult runChild(const std::vector<std::string>& steps) { return run(child, steps, generousLimit); }
-
-std::set<std::string> openDescriptors() {
-  std::set<std::string> fds;
-  DIR* dir = opendir("/proc/self/fd");
-  if (!dir) return fds;
-  while (dirent* entry = readdir(dir))
-    if (entry->d_name[0] != '.' && std::atoi(entry->d_name) != dirfd(dir)) fds.insert(entry->d_name);
-  closedir(dir);
-  return fds;
-}
-
-// True when this process has no child at all, ended or running.
-bool noChildren() { return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD; }
 
 // Runs `call` on another thread and gives up on the whole test program when
 // it does not end in time: a deadlock must fail, not hang.
