@@ -7,7 +7,6 @@ and with copies of earlier runs in the temporary folder."""
 
 import errno
 import glob
-import hashlib
 import os
 import shlex
 import stat
@@ -17,30 +16,16 @@ import unittest
 
 import harness
 import scenario as s
+from bundles import file_digest, fixture_digest
 from sandbox import stop
 from scenario import Reply
 
 PREFIX = "com.orventa.DriverAssistant."
 
 
-def pinned_digest():
-    with open(os.environ["ASSISTANT_TEST_PACKAGE"], "rb") as f:
-        return hashlib.sha256(f.read()).hexdigest()
-
-
-def file_digest(path):
-    with open(path, "rb") as f:
-        return hashlib.sha256(f.read()).hexdigest()
-
-
 def private_copies(folder):
     """The private copy folders in a temporary folder."""
     return sorted(glob.glob(os.path.join(folder, PREFIX + "*")))
-
-
-def program_tmp(machine):
-    """The temporary folder of the machine's latest program."""
-    return os.path.join(machine.root, "tmp-%d" % machine.starts)
 
 
 def record_digest(tool, argument):
@@ -84,8 +69,8 @@ class SwappedWhileChecked(unittest.TestCase):
                     with open(machine.state_path("digests")) as f:
                         recorded = [line.split() for line in f]
                 tools = ["pkgutil", "spctl"] + ([] if self_check else ["xdg-open"])
-                self.assertEqual(recorded, [[tool, pinned_digest()] for tool in tools])
-                self.assertNotEqual(file_digest(bundle.package), pinned_digest(), "the swap did not happen")
+                self.assertEqual(recorded, [[tool, fixture_digest()] for tool in tools])
+                self.assertNotEqual(file_digest(bundle.package), fixture_digest(), "the swap did not happen")
 
 
 class NotAFile(unittest.TestCase):
@@ -120,14 +105,14 @@ class NotAFile(unittest.TestCase):
                     self.assertEqual((result.returncode, result.stdout, result.stderr.decode()),
                                      (1, b"", message + "\n"))
                     self.assertEqual(machine.calls(), [])
-                    self.assertEqual(private_copies(program_tmp(machine)), [])
+                    self.assertEqual(private_copies(machine.program_tmp()), [])
                 with self.subTest(name + ", normal mode"), s.mac() as machine:
                     result = machine.run([bundle.executable], input=b"1\n1\n", env=harness.plain_environment(),
                                          timeout=20)
                     self.assertEqual(result.stdout.decode(), s.driver_required().terminal_text()
                                      + s.unable_to_continue(message).terminal_text())
                     self.assertEqual(result.returncode, 0)
-                    self.assertEqual(private_copies(program_tmp(machine)), [])
+                    self.assertEqual(private_copies(machine.program_tmp()), [])
 
 
 class ShrunkWhileRead(unittest.TestCase):
@@ -147,7 +132,7 @@ class ShrunkWhileRead(unittest.TestCase):
             try:
                 # The copy grows as the package is read: shorten the package
                 # as soon as the read has begun.
-                tmp = program_tmp(machine)
+                tmp = machine.program_tmp()
                 copied = 0
                 deadline = time.monotonic() + 30
                 while copied == 0 and time.monotonic() < deadline and process.poll() is None:
@@ -181,7 +166,7 @@ class PrivateCopyLifetime(unittest.TestCase):
             result = machine.run([bundle.executable], input=b"1\n2\n", env=harness.plain_environment())
             self.assertEqual(result.returncode, 0)
             self.assertEqual(machine.calls(), s.DRIVER_STATE + s.verification(copy) + s.opening(copy))
-            folders = private_copies(program_tmp(machine))
+            folders = private_copies(machine.program_tmp())
             self.assertEqual([os.path.join(f, "CH34xVCPDriver.pkg") for f in folders], [copy.path])
             self.assertEqual(stat.S_IMODE(os.lstat(folders[0]).st_mode), 0o700)
             with open(copy.path, "rb") as f, open(bundle.package, "rb") as g:
@@ -203,7 +188,7 @@ class PrivateCopyLifetime(unittest.TestCase):
                 result = machine.run([bundle.executable] + arguments, input="".join(a + "\n" for a in answers).encode(),
                                      env=harness.plain_environment())
                 self.assertIn(result.returncode, (0, 1))
-                self.assertEqual(private_copies(program_tmp(machine)), [])
+                self.assertEqual(private_copies(machine.program_tmp()), [])
 
     def test_copies_of_earlier_runs_older_than_a_day_are_removed(self):
         with s.BundleCopy(s.test_program()) as bundle, s.mac() as machine:

@@ -2,13 +2,13 @@
 machine's own: what support needs to tell which check failed and why. The
 durations vary; everything else of each record is checked, in order."""
 
-import hashlib
 import os
 import re
 import unittest
 
 import harness
 import scenario as s
+from bundles import file_digest, fixture_digest
 from scenario import Reply
 
 LOG_USER = 1
@@ -47,11 +47,6 @@ def alert(title, answer):
 def tool_package(machine):
     """The package path the tools got: the program's private copy of it."""
     return next(c[2] for c in machine.calls() if c[:2] == ["/usr/sbin/pkgutil", "--check-signature"])
-
-
-def digest(path):
-    with open(path, "rb") as f:
-        return hashlib.sha256(f.read()).hexdigest()
 
 
 NOT_LISTED = "notInstalled, no receipt, driver not listed"
@@ -103,7 +98,7 @@ class InstallPath(RecordedRun):
                                      + driver_query(machine, machine.replies["systemextensionsctl"], NOT_LISTED)
                                      + [alert("Driver Required", '"Install Driver"'),
                                         "package: found at " + quoted(package),
-                                        "package: digest: matches " + digest(package),
+                                        "package: digest: matches " + file_digest(package),
                                         run("package", s.verification(tool_package(machine))[0], 0,
                                             machine.replies["pkgutil --check-signature"]),
                                         "package: signature check: exit status 0, signer found",
@@ -126,7 +121,7 @@ class Refusals(RecordedRun):
             lines = self.records(machine, [bundle.executable], b"1\n1\n",
                                  [s.driver_required(), s.unable_to_continue(s.SIGNER_MISMATCH)])
             self.assertEqual(lines[-5:], [
-                "package: digest: matches " + digest(bundle.package),
+                "package: digest: matches " + file_digest(bundle.package),
                 run("package", s.verification(tool_package(machine))[0], 0, machine.replies["pkgutil --check-signature"]),
                 "package: signature check: exit status 0, signer not found",
                 alert("Unable to Continue", '"OK"'),
@@ -145,13 +140,13 @@ class Refusals(RecordedRun):
                 end(0)])
 
     def test_digest_mismatch_names_both_digests(self):
-        expected = digest(os.environ["ASSISTANT_TEST_PACKAGE"])
+        expected = fixture_digest()
         with s.BundleCopy(s.test_program(), change=s.change_first_byte) as bundle, s.mac(log=True) as machine:
             lines = self.records(machine, [bundle.executable], b"1\n1\n",
                                  [s.driver_required(), s.unable_to_continue(s.DIGEST_MISMATCH)])
             self.assertEqual(lines[-4:], [
                 "package: found at " + quoted(bundle.package),
-                "package: digest: mismatch, expected %s, actual %s" % (expected, digest(bundle.package)),
+                "package: digest: mismatch, expected %s, actual %s" % (expected, file_digest(bundle.package)),
                 alert("Unable to Continue", '"OK"'),
                 end(0)])
 
@@ -172,7 +167,7 @@ class SelfCheck(RecordedRun):
         with s.BundleCopy(s.test_program()) as bundle:
             package = bundle.package
             passing = [start("self-check"), "package: found at " + quoted(package),
-                       "package: digest: matches " + digest(package)]
+                       "package: digest: matches " + file_digest(package)]
             cases = [
                 # name, machine, exit status, standard error, records after the digest
                 ("passing", s.mac(log=True), 0, b"",

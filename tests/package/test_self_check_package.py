@@ -4,12 +4,11 @@ as it is and changed, on a simulated Mac whose pkgutil and spctl are
 stand-ins. Each bundle runs from a copy in a folder whose name has a space and
 a non-ASCII letter, so the path the tools get is checked on the way."""
 
-import hashlib
 import os
 import unittest
 
 import harness
-from bundles import BundleCopy, PrivateCopy, change_first_byte, test_program
+from bundles import BundleCopy, PrivateCopy, change_first_byte, fixture_digest, test_program
 from sandbox import Machine, Reply
 
 SIGNER = "Developer ID Installer: Nanjing Qinheng Microelectronics Co., Ltd. (5JZGQTGU4W)"
@@ -54,16 +53,15 @@ class SelfCheckPackage(unittest.TestCase):
                              (1, b"", b"The embedded WCH package failed its SHA-256 check.\n", []))
 
     def test_each_variant_carries_its_own_digest(self):
-        with open(os.environ["ASSISTANT_TEST_PACKAGE"], "rb") as f:
-            fixture_digest = hashlib.sha256(f.read()).hexdigest()
+        fixture = fixture_digest()
         with open(harness.app_path(), "rb") as f:
             shipped = f.read()
         with open(test_program(), "rb") as f:
             test_variant = f.read()
         self.assertIn(PRODUCTION_DIGEST.encode(), shipped)
         self.assertIn(SIGNER.encode(), shipped)
-        self.assertNotIn(fixture_digest.encode(), shipped)
-        self.assertIn(fixture_digest.encode(), test_variant)
+        self.assertNotIn(fixture.encode(), shipped)
+        self.assertIn(fixture.encode(), test_variant)
         self.assertNotIn(PRODUCTION_DIGEST.encode(), test_variant)
 
 

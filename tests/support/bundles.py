@@ -6,6 +6,7 @@ the test-only variant, whose expected digest is that of the fixture package
 ASSISTANT_TEST_PACKAGE, which its bundle carries.
 """
 
+import hashlib
 import os
 import re
 import shutil
@@ -51,6 +52,17 @@ class BundleCopy:
     def __exit__(self, *exc):
         shutil.rmtree(self.folder, ignore_errors=True)
         return False
+
+
+def file_digest(path):
+    """The SHA-256 of a file, as lowercase hexadecimal."""
+    with open(path, "rb") as f:
+        return hashlib.sha256(f.read()).hexdigest()
+
+
+def fixture_digest():
+    """The SHA-256 of the test variant's fixture package: its pinned digest."""
+    return file_digest(os.environ["ASSISTANT_TEST_PACKAGE"])
 
 
 def change_first_byte(path):

@@ -255,7 +255,7 @@ class Machine:
         # GNUstep names its message ports there by process id, which is the
         # same in every namespace, so programs side by side would collide.
         self.starts += 1
-        private_tmp = os.path.join(self.root, "tmp-%d" % self.starts)
+        private_tmp = self.program_tmp()
         os.mkdir(private_tmp)
         env = dict(os.environ if env is None else env, TMPDIR=private_tmp, TEMP=private_tmp)
         return subprocess.Popen(self.command(command), env=env, start_new_session=True, **kwargs)
@@ -272,6 +272,11 @@ class Machine:
         if process.returncode == _CANNOT_MOUNT and err.startswith(b"sandbox:"):
             harness.cannot_run_here(err.decode(errors="replace").strip())
         return subprocess.CompletedProcess(command, process.returncode, out, err)
+
+    def program_tmp(self, start=None):
+        """The private temporary folder of the `start`-th command started on
+        this machine (counting from 1), by default the latest one."""
+        return os.path.join(self.root, "tmp-%d" % (start or self.starts))
 
     def state_path(self, *parts):
         """A path in the state folder that stand-in scripts see as
