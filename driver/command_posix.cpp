@@ -213,8 +213,13 @@ class SpawnSetup {
     check(::posix_spawnattr_setpgroup(&attributes_, 0));
 #ifdef __APPLE__
     // Nothing but 0, 1 and 2 reaches the child, whatever the program holds.
+    // An inherit action on a closed descriptor fails the whole spawn with
+    // EBADF, so a program started with 0 closed would start no tool at all:
+    // 0 is passed on only when it is open, and a closed 0 stays closed in
+    // the child, as on Linux.
     flags |= POSIX_SPAWN_CLOEXEC_DEFAULT;
-    check(::posix_spawn_file_actions_addinherit_np(&actions_, STDIN_FILENO));
+    if (::fcntl(STDIN_FILENO, F_GETFD) != -1)
+      check(::posix_spawn_file_actions_addinherit_np(&actions_, STDIN_FILENO));
 #else
     check(::posix_spawn_file_actions_addclosefrom_np(&actions_, 3));
 #endif

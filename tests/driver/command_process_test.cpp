@@ -89,13 +89,22 @@ TEST(RunInProcess, SIGCHLDIgnoredGivesTheUnknownStatusNeverSuccess) {
 }
 
 // In a forked copy of this program with the descriptors `closed` closed, the
-// runner still captures both streams. The copy reports through its status.
+// runner still starts the tool and captures both streams, and the tool has
+// standard input exactly when the copy has. The copy reports through its
+// status.
 int runWithClosed(const std::vector<int>& closed) {
   const pid_t pid = fork();
   if (pid == 0) {
-    for (int fd : closed) close(fd);
-    const CommandResult result = run(child, {"out", "to 1,", "err", "to 2", "exit", "4"}, generousLimit);
-    _exit(result.output == "to 1,to 2" && result.status == 4 ? 0 : 1);
+    bool inputClosed = false;
+    for (int fd : closed) close(fd), inputClosed |= fd == 0;
+    try {
+      const CommandResult result =
+          run(child, {"stdin", "out", " to 1,", "err", "to 2", "exit", "4"}, generousLimit);
+      const std::string input = inputClosed ? "closed" : "open";
+      _exit(result.output == input + " to 1,to 2" && result.status == 4 ? 0 : 1);
+    } catch (...) {
+      _exit(2);  // a Mac's posix_spawn refuses to pass on a closed descriptor
+    }
   }
   int status = 0;
   waitpid(pid, &status, 0);
@@ -108,6 +117,7 @@ TEST(RunInProcess, WorksWithStandardDescriptorsClosed) {
   for (const std::vector<int>& closed : cases) {
     std::string name;
     for (int fd : closed) name += std::to_string(fd) + " ";
+    // 1: wrong output or status; 2: the run failed.
     EXPECT_EQ(runWithClosed(closed), 0) << "closed: " << name;
   }
 }
