@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The command runner: start cost, capture throughput and peak memory.
-#   runner_start          500 runs of /bin/true against 500 bare posix_spawn
+#   runner_start          500 runs of /usr/bin/true against 500 bare posix_spawn
 #                         + waitpid calls;
 #   runner_capture        a 12 MiB listing read through run() against a bare
 #                         pipe read of the same cat in the same process, each
@@ -39,7 +39,7 @@ head -n 1 "$file" >"$one_line"
 
 read -r ours bare < <("$subject" start 500)
 awk -v o="$ours" -v r="$bare" \
-  'BEGIN { printf "runner_start ratio=%.3f (reference: 500 bare posix_spawn + waitpid of /bin/true in the same process, %.0f ms vs %.0f ms) target<=1.15\n", o / r, o * 1e3, r * 1e3 }'
+  'BEGIN { printf "runner_start ratio=%.3f (reference: 500 bare posix_spawn + waitpid of /usr/bin/true in the same process, %.0f ms vs %.0f ms) target<=1.15\n", o / r, o * 1e3, r * 1e3 }'
 
 read -r ours pipe < <("$subject" capture "$file")
 awk -v o="$ours" -v r="$pipe" \

@@ -1,5 +1,5 @@
 // Measurements of the command runner, one per mode; bench/runner.sh runs them.
-//   runner_bench start N       N calls of run("/bin/true") against N bare
+//   runner_bench start N       N calls of run("/usr/bin/true") against N bare
 //                              posix_spawn + waitpid calls; prints both times
 //   runner_bench capture FILE  run("/bin/cat", FILE) against the same cat
 //                              into a bare pipe read in this process, each
@@ -58,10 +58,10 @@ int start(int calls) {
     double runTotal = 0, bareTotal = 0;
     for (int i = 0; i < calls; ++i) {
       Clock::time_point t = Clock::now();
-      run("/bin/true", {}, toolTimeLimit);
+      run("/usr/bin/true", {}, toolTimeLimit);
       runTotal += secondsSince(t);
       t = Clock::now();
-      spawnAndWait("/bin/true", nullptr, nullptr);
+      spawnAndWait("/usr/bin/true", nullptr, nullptr);
       bareTotal += secondsSince(t);
     }
     bestRun = std::min(bestRun, runTotal);
