@@ -32,7 +32,7 @@ struct Descriptor {
 
 }  // namespace
 
-void readFileChunks(const std::string& path, const ChunkConsumer& consume) {
+void readFileChunks(const std::string& path, const ChunkConsumer& consume, const SizeCheck& checkSize) {
   // Looked at before it is opened: opening a device can have effects of its
   // own (a serial line's control signals, a tape's rewind).
   struct stat status;
@@ -46,6 +46,7 @@ void readFileChunks(const std::string& path, const ChunkConsumer& consume) {
   const Descriptor descriptor{fd};
   if (::fstat(fd, &status) != 0) throwReadError(errno, path);
   requireRegularFile(status, path);
+  if (checkSize) checkSize(static_cast<std::uint64_t>(status.st_size));
 #ifdef POSIX_FADV_SEQUENTIAL
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif

@@ -1,11 +1,13 @@
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <system_error>
 
+#include "package/copy_removal_on_signal.h"
 #include "package/private_copy.h"
 
 namespace {
@@ -16,19 +18,35 @@ namespace {
 
 class PosixPackageCopy final : public PackageCopy {
  public:
-  PosixPackageCopy(std::string folder, std::string path, int fd)
-      : folder_(std::move(folder)), path_(std::move(path)), fd_(fd) {}
+  PosixPackageCopy(std::string folder, std::string path, int folderFd, int fd, std::unique_ptr<CopyRemovalOnSignal> guard)
+      : folder_(std::move(folder)), path_(std::move(path)), folderFd_(folderFd), fd_(fd), guard_(std::move(guard)) {}
   ~PosixPackageCopy() override {
-    if (fd_ >= 0) ::close(fd_);
+    // Left in place (the Installer may read it): a signal no longer removes it.
+    guard_->disarm([] {});
+    closeDescriptors();
   }
 
   const std::string& path() const override { return path_; }
 
+  void reserve(std::uint64_t size) override {
+    struct statvfs space;
+    if (::fstatvfs(fd_, &space) != 0) throwError(errno, "Cannot write " + path_);
+    // The space an unprivileged writer may use; root may also use the
+    // blocks the file system keeps back for it.
+    const std::uint64_t blocks = ::geteuid() == 0 ? space.f_bfree : space.f_bavail;
+    const std::uint64_t unit = space.f_frsize != 0 ? space.f_frsize : space.f_bsize;
+    if (unit != 0 && blocks < size / unit + 1) throwError(ENOSPC, "Cannot write " + path_);
+  }
+
   void append(std::span<const unsigned char> bytes) override {
+    stopIfRemoved();
     while (!bytes.empty()) {
       const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
       if (written < 0) {
-        if (errno == EINTR) continue;
+        if (errno == EINTR) {
+          stopIfRemoved();
+          continue;
+        }
         throwError(errno, "Cannot write " + path_);
       }
       bytes = bytes.subspan(static_cast<std::size_t>(written));
@@ -40,21 +58,36 @@ class PosixPackageCopy final : public PackageCopy {
     fd_ = -1;
     // Some file systems report a failed write only here.
     if (::close(fd) != 0 && errno != EINTR) throwError(errno, "Cannot write " + path_);
+    stopIfRemoved();
   }
 
   void remove() noexcept override {
-    if (fd_ >= 0) {
-      ::close(fd_);
-      fd_ = -1;
-    }
-    ::unlink(path_.c_str());
-    ::rmdir(folder_.c_str());
+    guard_->disarm([this] {
+      if (folderFd_ < 0) return;
+      ::unlinkat(folderFd_, privateCopyFileName, 0);
+      ::rmdir(folder_.c_str());
+      closeDescriptors();
+    });
   }
 
  private:
+  // A signal removed the copy and the program's own handler let it go on:
+  // what was written is gone, and no tool may be given the path.
+  void stopIfRemoved() const {
+    if (CopyRemovalOnSignal::removedBySignal()) throwError(EINTR, "Cannot write " + path_);
+  }
+
+  void closeDescriptors() noexcept {
+    if (fd_ >= 0) ::close(fd_);
+    if (folderFd_ >= 0) ::close(folderFd_);
+    fd_ = folderFd_ = -1;
+  }
+
   std::string folder_;
   std::string path_;
+  int folderFd_;
   int fd_;
+  std::unique_ptr<CopyRemovalOnSignal> guard_;
 };
 
 }  // namespace
@@ -67,24 +100,58 @@ std::string temporaryFolder() {
   return "/tmp";
 }
 
-std::unique_ptr<PackageCopy> makePrivateCopy() {
-  std::string folder = temporaryFolder();
-  if (folder.back() != '/') folder += '/';
+std::unique_ptr<PackageCopy> makePrivateCopy(const std::string& parent) {
+  // From here until the copy's removal is armed, an ending signal waits.
+  auto guard = std::make_unique<CopyRemovalOnSignal>();
+  std::string folder = parent;
+  if (folder.empty() || folder.back() != '/') folder += '/';
   folder += privateCopyPrefix;
   folder += "XXXXXX";
   if (::mkdtemp(folder.data()) == nullptr) throwError(errno, "Cannot create " + folder);
-  // mkdtemp asks for 0700, which a umask could narrow further.
-  if (::chmod(folder.c_str(), 0700) != 0) {
-    const int error = errno;
+
+  // Everything from here on goes through the descriptor of the folder that
+  // was made: opened without following a link, checked to be a folder of
+  // this user, its mode set through it and the file made inside it, so no
+  // path can be swapped for another in between.
+  const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (folderFd < 0) throwError(errno, "Cannot create " + folder);
+  struct stat status;
+  int error = 0;
+  if (::fstat(folderFd, &status) != 0) {
+    error = errno;
+  } else if (!S_ISDIR(status.st_mode) || status.st_uid != ::geteuid()) {
+    // Not the folder mkdtemp made: nothing of it is ours to remove.
+    ::close(folderFd);
+    throwError(EPERM, "Cannot create " + folder);
+  } else if (::fchmod(folderFd, 0700) != 0) {  // a umask may have narrowed mkdtemp's 0700
+    error = errno;
+  }
+  if (error != 0) {
+    ::close(folderFd);
     ::rmdir(folder.c_str());
     throwError(error, "Cannot create " + folder);
   }
+
   std::string path = folder + "/" + privateCopyFileName;
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd < 0) {
-    const int error = errno;
+  const int fd = ::openat(folderFd, privateCopyFileName, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  // 0600 whatever the umask: the tools the user runs must be able to read it.
+  if (fd < 0 || ::fchmod(fd, 0600) != 0) {
+    error = errno;
+    if (fd >= 0) {
+      ::close(fd);
+      ::unlinkat(folderFd, privateCopyFileName, 0);
+    }
+    ::close(folderFd);
     ::rmdir(folder.c_str());
     throwError(error, "Cannot create " + path);
   }
-  return std::make_unique<PosixPackageCopy>(std::move(folder), std::move(path), fd);
+  guard->arm(folder, path);
+  return std::make_unique<PosixPackageCopy>(std::move(folder), std::move(path), folderFd, fd, std::move(guard));
+}
+
+void removePrivateCopy(const std::string& path) noexcept {
+  const std::string::size_type slash = path.rfind('/');
+  if (slash == std::string::npos || path.compare(slash + 1, std::string::npos, privateCopyFileName) != 0) return;
+  ::unlink(path.c_str());
+  ::rmdir(path.substr(0, slash).c_str());
 }
