@@ -107,7 +107,15 @@ std::unique_ptr<PackageCopy> makePrivateCopy(const std::string& parent) {
   if (folder.empty() || folder.back() != '/') folder += '/';
   folder += privateCopyPrefix;
   folder += "XXXXXX";
-  if (::mkdtemp(folder.data()) == nullptr) throwError(errno, "Cannot create " + folder);
+  // A umask that takes the owner's own rights (0477, say) would make a
+  // folder this user cannot read and a file the user's tools cannot read:
+  // while the copy is made, only the rights of others are masked. One
+  // thread, so nothing else creates files meanwhile.
+  const mode_t userMask = ::umask(077);
+  const bool made = ::mkdtemp(folder.data()) != nullptr;
+  const int mkdtempError = errno;
+  ::umask(userMask);
+  if (!made) throwError(mkdtempError, "Cannot create " + folder);
 
   // Everything from here on goes through the descriptor of the folder that
   // was made: opened without following a link, checked to be a folder of

@@ -197,5 +197,30 @@ class SelfCheck(RecordedRun):
             self.assertEqual(lines[-1], end(1))
 
 
+class LogThatHoldsNothingUp(unittest.TestCase):
+    """The log never holds the program up, and never takes the place of a
+    standard stream."""
+
+    def test_a_log_nobody_reads(self):
+        # Far more records than the socket's queue holds (10 here) while
+        # nobody reads it: the records that do not fit are dropped.
+        with s.BundleCopy(s.test_program()) as bundle, s.mac(after_open=s.ENABLED, log="unread") as machine:
+            result = machine.run([bundle.executable], input=b"1\n1\n1\n", env=harness.plain_environment(),
+                                 timeout=30)
+            self.assertEqual(result.stdout.decode(), s.driver_required().terminal_text()
+                             + s.COMPLETE_INSTALLATION.terminal_text() + s.INSTALLATION_COMPLETE.terminal_text())
+            self.assertEqual((result.returncode, result.stderr), (0, b""))
+
+    def test_closed_standard_input_is_the_end_of_input(self):
+        # With descriptor 0 closed, the log's socket would otherwise become
+        # the terminal's input.
+        with s.mac(log=True) as machine:
+            result = machine.run(["sh", "-c", 'exec "$0" <&-', s.test_program()], env=harness.plain_environment(),
+                                 timeout=30)
+            self.assertEqual(result.stdout.decode(), s.driver_required().terminal_text())
+            self.assertEqual((result.returncode, result.stderr), (0, b""))
+            self.assertIn(alert("Driver Required", 'end of input, "Cancel"'), [r.message for r in machine.log_records()])
+
+
 if __name__ == "__main__":
     harness.main()
