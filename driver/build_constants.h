@@ -4,6 +4,7 @@
 // run time overrides them.
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -39,3 +40,9 @@ inline constexpr std::uint64_t maximumPackageSize = std::uint64_t(512) << 20;
 extern const std::chrono::milliseconds driverQueryTimeLimit;
 extern const std::chrono::milliseconds packageCheckTimeLimit;
 extern const std::chrono::milliseconds openerTimeLimit;
+
+/// The most output a system tool may write before it is ended and its run
+/// fails. The tools' real outputs are kilobytes, and the largest extension
+/// listing imaginable is a few hundred kilobytes; a tool that writes more
+/// than this has gone wrong, and the assistant must not hold its output.
+inline constexpr std::size_t toolOutputLimit = std::size_t(16) << 20;

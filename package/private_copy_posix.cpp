@@ -5,68 +5,69 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <system_error>
+#include <utility>
 
+#include "common/descriptor.h"
+#include "common/system_error.h"
 #include "package/copy_removal_on_signal.h"
 #include "package/private_copy.h"
 
 namespace {
 
-[[noreturn]] void throwError(int error, const std::string& what) {
-  throw std::system_error(error, std::generic_category(), what);
-}
-
 class PosixPackageCopy final : public PackageCopy {
  public:
-  PosixPackageCopy(std::string folder, std::string path, int folderFd, int fd, std::unique_ptr<CopyRemovalOnSignal> guard)
-      : folder_(std::move(folder)), path_(std::move(path)), folderFd_(folderFd), fd_(fd), guard_(std::move(guard)) {}
+  PosixPackageCopy(std::string folder, std::string path, Descriptor folderFd, Descriptor file,
+                   std::unique_ptr<CopyRemovalOnSignal> guard)
+      : folder_(std::move(folder)),
+        path_(std::move(path)),
+        folderFd_(std::move(folderFd)),
+        file_(std::move(file)),
+        guard_(std::move(guard)) {}
   ~PosixPackageCopy() override {
     // Left in place (the Installer may read it): a signal no longer removes it.
     guard_->disarm([] {});
-    closeDescriptors();
   }
 
   const std::string& path() const override { return path_; }
 
   void reserve(std::uint64_t size) override {
     struct statvfs space;
-    if (::fstatvfs(fd_, &space) != 0) throwError(errno, "Cannot write " + path_);
+    if (::fstatvfs(file_.get(), &space) != 0) throwSystemError(errno, "Cannot write " + path_);
     // The space an unprivileged writer may use; root may also use the
     // blocks the file system keeps back for it.
     const std::uint64_t blocks = ::geteuid() == 0 ? space.f_bfree : space.f_bavail;
     const std::uint64_t unit = space.f_frsize != 0 ? space.f_frsize : space.f_bsize;
-    if (unit != 0 && blocks < size / unit + 1) throwError(ENOSPC, "Cannot write " + path_);
+    if (unit != 0 && blocks < size / unit + 1) throwSystemError(ENOSPC, "Cannot write " + path_);
   }
 
   void append(std::span<const unsigned char> bytes) override {
     stopIfRemoved();
     while (!bytes.empty()) {
-      const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+      const ssize_t written = ::write(file_.get(), bytes.data(), bytes.size());
       if (written < 0) {
         if (errno == EINTR) {
           stopIfRemoved();
           continue;
         }
-        throwError(errno, "Cannot write " + path_);
+        throwSystemError(errno, "Cannot write " + path_);
       }
       bytes = bytes.subspan(static_cast<std::size_t>(written));
     }
   }
 
   void close() override {
-    const int fd = fd_;
-    fd_ = -1;
     // Some file systems report a failed write only here.
-    if (::close(fd) != 0 && errno != EINTR) throwError(errno, "Cannot write " + path_);
+    if (::close(file_.release()) != 0 && errno != EINTR) throwSystemError(errno, "Cannot write " + path_);
     stopIfRemoved();
   }
 
   void remove() noexcept override {
     guard_->disarm([this] {
-      if (folderFd_ < 0) return;
-      ::unlinkat(folderFd_, privateCopyFileName, 0);
+      if (!folderFd_.isOpen()) return;
+      file_.reset();
+      ::unlinkat(folderFd_.get(), privateCopyFileName, 0);
       ::rmdir(folder_.c_str());
-      closeDescriptors();
+      folderFd_.reset();
     });
   }
 
@@ -74,21 +75,21 @@ class PosixPackageCopy final : public PackageCopy {
   // A signal removed the copy and the program's own handler let it go on:
   // what was written is gone, and no tool may be given the path.
   void stopIfRemoved() const {
-    if (CopyRemovalOnSignal::removedBySignal()) throwError(EINTR, "Cannot write " + path_);
-  }
-
-  void closeDescriptors() noexcept {
-    if (fd_ >= 0) ::close(fd_);
-    if (folderFd_ >= 0) ::close(folderFd_);
-    fd_ = folderFd_ = -1;
+    if (CopyRemovalOnSignal::removedBySignal()) throwSystemError(EINTR, "Cannot write " + path_);
   }
 
   std::string folder_;
   std::string path_;
-  int folderFd_;
-  int fd_;
+  Descriptor folderFd_;
+  Descriptor file_;
   std::unique_ptr<CopyRemovalOnSignal> guard_;
 };
+
+// Removes the folder that was made and throws `error` for `what`.
+[[noreturn]] void giveUp(int error, const std::string& folder, const std::string& what) {
+  ::rmdir(folder.c_str());
+  throwSystemError(error, "Cannot create " + what);
+}
 
 }  // namespace
 
@@ -115,46 +116,33 @@ std::unique_ptr<PackageCopy> makePrivateCopy(const std::string& parent) {
   const bool made = ::mkdtemp(folder.data()) != nullptr;
   const int mkdtempError = errno;
   ::umask(userMask);
-  if (!made) throwError(mkdtempError, "Cannot create " + folder);
+  if (!made) throwSystemError(mkdtempError, "Cannot create " + folder);
 
   // Everything from here on goes through the descriptor of the folder that
   // was made: opened without following a link, checked to be a folder of
   // this user, its mode set through it and the file made inside it, so no
   // path can be swapped for another in between.
-  const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (folderFd < 0) throwError(errno, "Cannot create " + folder);
+  Descriptor folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (!folderFd.isOpen()) giveUp(errno, folder, folder);
   struct stat status;
-  int error = 0;
-  if (::fstat(folderFd, &status) != 0) {
-    error = errno;
-  } else if (!S_ISDIR(status.st_mode) || status.st_uid != ::geteuid()) {
-    // Not the folder mkdtemp made: nothing of it is ours to remove.
-    ::close(folderFd);
-    throwError(EPERM, "Cannot create " + folder);
-  } else if (::fchmod(folderFd, 0700) != 0) {  // a umask may have narrowed mkdtemp's 0700
-    error = errno;
-  }
-  if (error != 0) {
-    ::close(folderFd);
-    ::rmdir(folder.c_str());
-    throwError(error, "Cannot create " + folder);
-  }
+  if (::fstat(folderFd.get(), &status) != 0) giveUp(errno, folder, folder);
+  // Not the folder mkdtemp made: nothing of it is ours to remove.
+  if (!S_ISDIR(status.st_mode) || status.st_uid != ::geteuid()) throwSystemError(EPERM, "Cannot create " + folder);
+  if (::fchmod(folderFd.get(), 0700) != 0) giveUp(errno, folder, folder);
 
   std::string path = folder + "/" + privateCopyFileName;
-  const int fd = ::openat(folderFd, privateCopyFileName, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  Descriptor file(::openat(folderFd.get(), privateCopyFileName, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                           0600));
+  if (!file.isOpen()) giveUp(errno, folder, path);
   // 0600 whatever the umask: the tools the user runs must be able to read it.
-  if (fd < 0 || ::fchmod(fd, 0600) != 0) {
-    error = errno;
-    if (fd >= 0) {
-      ::close(fd);
-      ::unlinkat(folderFd, privateCopyFileName, 0);
-    }
-    ::close(folderFd);
-    ::rmdir(folder.c_str());
-    throwError(error, "Cannot create " + path);
+  if (::fchmod(file.get(), 0600) != 0) {
+    const int error = errno;
+    ::unlinkat(folderFd.get(), privateCopyFileName, 0);
+    giveUp(error, folder, path);
   }
   guard->arm(folder, path);
-  return std::make_unique<PosixPackageCopy>(std::move(folder), std::move(path), folderFd, fd, std::move(guard));
+  return std::make_unique<PosixPackageCopy>(std::move(folder), std::move(path), std::move(folderFd), std::move(file),
+                                            std::move(guard));
 }
 
 void removePrivateCopy(const std::string& path) noexcept {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <system_error>
 
+#include "common/system_error.h"
 #include "package/private_copy.h"
 #include "package/temporary_folder.h"
 
@@ -64,7 +65,7 @@ std::vector<PathFolder> foldersOnTheWay(const std::string& folder) {
   for (const std::string& each : paths) {
     struct stat status;
     if (::lstat(each.c_str(), &status) != 0)
-      throw std::system_error(errno, std::system_category(), "Cannot look at " + each);
+      throwSystemError(errno, "Cannot look at " + each);
     folders.push_back({each, S_ISDIR(status.st_mode), static_cast<std::uint32_t>(status.st_uid),
                        static_cast<std::uint32_t>(status.st_mode & 07777)});
   }
@@ -85,5 +86,5 @@ std::string safeTemporaryFolder(const EventLog& log) {
     if (!folder.empty()) return folder;
   }
   logEvent(log, LogCategory::package, "temporary folder " + quotedForLog(fallback) + " refused: " + reason);
-  throw std::system_error(EACCES, std::system_category(), "Cannot create a private copy in " + fallback);
+  throwSystemError(EACCES, "Cannot create a private copy in " + fallback);
 }
