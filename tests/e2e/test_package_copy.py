@@ -157,9 +157,9 @@ class PrivateCopyLifetime(unittest.TestCase):
     """Normal mode keeps the copy it opened; a failed check and the
     self-check leave none; copies of earlier runs go after a day."""
 
-    def run_in(self, machine, tmp, program, answers):
-        """Runs `program` with TMPDIR set to `tmp`."""
-        return machine.run(["sh", "-c", 'TMPDIR="$0" exec "$1"', tmp, program],
+    def run_in(self, machine, tmp, command, answers):
+        """Runs `command` (a list) with TMPDIR set to `tmp`."""
+        return machine.run(["sh", "-c", 'TMPDIR="$0" exec "$@"', tmp] + command,
                            input="".join(a + "\n" for a in answers).encode(), env=harness.plain_environment())
 
     def test_opened_copy_is_private_and_whole(self):
@@ -194,29 +194,36 @@ class PrivateCopyLifetime(unittest.TestCase):
                 self.assertEqual(private_copies(machine.program_tmp()), [])
 
     def test_copies_of_earlier_runs_older_than_a_day_are_removed(self):
-        with s.BundleCopy(s.test_program()) as bundle, s.mac() as machine:
-            tmp = os.path.join(machine.root, "user tmp")
-            os.mkdir(tmp)
-            day = 24 * 3600
-            made = {}
-            for name, age, mode in [("old", 2 * day, 0o700), ("fresh", 3600, 0o700), ("shared", 2 * day, 0o755)]:
-                folder = os.path.join(tmp, PREFIX + name.ljust(6, "0")[:6])
-                os.mkdir(folder)
-                with open(os.path.join(folder, "CH34xVCPDriver.pkg"), "wb") as f:
-                    f.write(b"an earlier run's copy")
-                os.chmod(folder, mode)
-                os.utime(folder, (time.time() - age, time.time() - age))
-                made[name] = folder
-            result = self.run_in(machine, tmp, bundle.executable, ["1", "2"])
-            self.assertEqual(result.returncode, 0, result.stderr[-2000:])
-            left = private_copies(tmp)
-            self.assertNotIn(made["old"], left)
-            self.assertIn(made["fresh"], left)
-            self.assertIn(made["shared"], left)
-            # And this run's own copy, the one it opened.
-            opened = machine.calls()[-1][-1]
-            self.assertEqual(len(left), 3)
-            self.assertIn(os.path.dirname(opened), left)
+        # By normal mode and by the self-check, so that the copies of
+        # self-checks that were killed do not pile up either.
+        for mode, arguments, answers in (("normal mode", [], ["1", "2"]), ("self-check", ["--self-check"], [])):
+            with self.subTest(mode), s.BundleCopy(s.test_program()) as bundle, s.mac() as machine:
+                tmp = os.path.join(machine.root, "user tmp")
+                os.mkdir(tmp)
+                day = 24 * 3600
+                made = {}
+                for name, age, mode_bits in [("old", 2 * day, 0o700), ("fresh", 3600, 0o700),
+                                             ("shared", 2 * day, 0o755)]:
+                    folder = os.path.join(tmp, PREFIX + name.ljust(6, "0")[:6])
+                    os.mkdir(folder)
+                    with open(os.path.join(folder, "CH34xVCPDriver.pkg"), "wb") as f:
+                        f.write(b"an earlier run's copy")
+                    os.chmod(folder, mode_bits)
+                    os.utime(folder, (time.time() - age, time.time() - age))
+                    made[name] = folder
+                result = self.run_in(machine, tmp, [bundle.executable] + arguments, answers)
+                self.assertEqual(result.returncode, 0, result.stderr[-2000:])
+                left = private_copies(tmp)
+                self.assertNotIn(made["old"], left)
+                self.assertIn(made["fresh"], left)
+                self.assertIn(made["shared"], left)
+                if arguments:
+                    self.assertEqual(len(left), 2)
+                else:
+                    # And this run's own copy, the one it opened.
+                    opened = machine.calls()[-1][-1]
+                    self.assertEqual(len(left), 3)
+                    self.assertIn(os.path.dirname(opened), left)
 
 
 class HugePackage(unittest.TestCase):

@@ -211,15 +211,28 @@ class LogThatHoldsNothingUp(unittest.TestCase):
                              + s.COMPLETE_INSTALLATION.terminal_text() + s.INSTALLATION_COMPLETE.terminal_text())
             self.assertEqual((result.returncode, result.stderr), (0, b""))
 
-    def test_closed_standard_input_is_the_end_of_input(self):
-        # With descriptor 0 closed, the log's socket would otherwise become
-        # the terminal's input.
-        with s.mac(log=True) as machine:
-            result = machine.run(["sh", "-c", 'exec "$0" <&-', s.test_program()], env=harness.plain_environment(),
-                                 timeout=30)
-            self.assertEqual(result.stdout.decode(), s.driver_required().terminal_text())
-            self.assertEqual((result.returncode, result.stderr), (0, b""))
-            self.assertIn(alert("Driver Required", 'end of input, "Cancel"'), [r.message for r in machine.log_records()])
+    def test_closed_standard_streams(self):
+        # A closed descriptor 0 would otherwise be taken by the log's socket
+        # and read as the terminal's answers; a closed 1 or 2 would send the
+        # program's text into the log.
+        cases = [
+            # name, redirections, arguments, machine, standard output
+            ("input closed", "<&-", [], s.mac(log=True), s.driver_required().terminal_text()),
+            ("outputs closed, self-check fails", ">&- 2>&-", ["--self-check"],
+             s.mac(assessment=Reply(b"rejected\n", 3), log=True), ""),
+        ]
+        for name, redirections, arguments, machine, stdout in cases:
+            with self.subTest(name), s.BundleCopy(s.test_program()) as bundle, machine:
+                result = machine.run(["sh", "-c", 'exec "$@" ' + redirections, "sh", bundle.executable] + arguments,
+                                     env=harness.plain_environment(), timeout=30)
+                self.assertEqual((result.stdout.decode(), result.stderr), (stdout, b""))
+                # Every datagram is a record (LogRecord refuses anything else).
+                lines = [r.message for r in machine.log_records()]
+                if arguments:
+                    self.assertEqual((result.returncode, lines[-1]), (1, end(1)))
+                else:
+                    self.assertEqual(result.returncode, 0)
+                    self.assertIn(alert("Driver Required", 'end of input, "Cancel"'), lines)
 
 
 if __name__ == "__main__":
