@@ -112,7 +112,7 @@ std::vector<Group> differentialInputs() {
     byLength[length].inputs.push_back(s);
   }
   // Longer text that is well-formed but for a byte or two: long enough for
-  // the check that takes sixteen bytes at a time, with its faults and cut
+  // the check that takes eight bytes at a time, with its faults and cut
   // characters in every place of a block and across blocks' borders.
   const std::string characters[] = {"a",      " ",      "\n",     "\u00E9",     "\u00DF",
                                     "\u2013", "\u65E5", "\uFFFD", "\U0001F600", "\U0010FFFF"};
