@@ -11,12 +11,14 @@
 #include "ui/directory.h"
 #include "driver/run_limit_error.h"
 #include "ui/open_package.h"
+#include "tests/package/scratch_folder.h"
 
 namespace {
 
 TEST(DirectoryEntries, GivesTheNamesInsideWithoutDotEntries) {
   namespace fs = std::filesystem;
-  const fs::path folder = fs::temp_directory_path() / ("ui-test-" + std::to_string(::getpid()));
+  const ScratchFolder scratch("ui-test");
+  const fs::path folder = scratch.path() / "dev";
   fs::create_directories(folder / "cu.wchusbserial1410");
   std::ofstream(folder / "a file with spaces").put('x');
 
