@@ -76,17 +76,22 @@ class CheckMacTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.scratch = tempfile.mkdtemp(prefix="check-mac-")
-        # Removed even when the copy below fails (tearDownClass would not run).
-        cls.addClassCleanup(shutil.rmtree, cls.scratch, ignore_errors=True)
         cls.tree = os.path.join(cls.scratch, "tree")
+        cls.temporary = os.path.join(cls.scratch, "tmp")
+        os.mkdir(cls.temporary)
         source = os.environ["ASSISTANT_SOURCE"]
         shutil.copytree(source, cls.tree, symlinks=True,
                         ignore=lambda folder, names: [n for n in names if os.path.samefile(folder, source)
                                                       and (n.startswith("build") or n == ".git")])
 
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.scratch, ignore_errors=True)
+
     def check(self):
         run = subprocess.run([os.path.join(self.tree, "scripts", "check-mac"), "--arch", "arm64"],
-                             capture_output=True, text=True, timeout=240)
+                             capture_output=True, text=True, timeout=240,
+                             env=dict(os.environ, TMPDIR=self.temporary))
         return run.returncode, run.stdout, run.stderr
 
     def test_planted_errors_fail_and_name_the_file(self):
