@@ -1,11 +1,11 @@
 #include <iostream>
 
 #include "app/wiring.h"
+#include "common/directory.h"
 #include "driver/build_constants.h"
 #include "driver/driver_state.h"
 #include "package/embedded_package.h"
 #include "ui/assistant_flow.h"
-#include "ui/directory.h"
 #include "ui/logged_alert.h"
 #include "ui/open_package.h"
 #include "ui/os_version.h"

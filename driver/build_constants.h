@@ -4,6 +4,7 @@
 // run time overrides them.
 
 #include <chrono>
+#include <cstddef>
 #include <string_view>
 
 /// Bundle identifier of the vendor's system extension.
@@ -32,3 +33,9 @@ inline constexpr std::string_view expectedSigner =
 extern const std::chrono::milliseconds driverQueryTimeLimit;
 extern const std::chrono::milliseconds packageCheckTimeLimit;
 extern const std::chrono::milliseconds openerTimeLimit;
+
+/// The most output a system tool may write before it is ended and its run
+/// fails. The tools' real outputs are kilobytes, and the largest extension
+/// listing imaginable is a few hundred kilobytes; a tool that writes more
+/// than this has gone wrong, and the assistant must not hold its output.
+inline constexpr std::size_t toolOutputLimit = std::size_t(16) << 20;

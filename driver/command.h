@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "driver/build_constants.h"
+
 /// What one run of a system tool gave.
 struct CommandResult {
   /// The exit code for a normal exit; for a child ended by a signal the
@@ -26,10 +28,6 @@ struct CommandResult {
 /// caller takes such a run for a success.
 inline constexpr std::int32_t unknownTerminationStatus = INT32_MIN;
 
-/// The most output a run accepts: no tool of this program prints a thousandth
-/// of it, and the assistant must not take the machine's memory.
-inline constexpr std::size_t maximumOutputSize = std::size_t(1) << 30;
-
 /// Starts the executable exactly at `path` (no shell, no search of a command
 /// path) with `arguments` one to one after argument zero, waits for it and
 /// returns its status and merged output. Standard input, environment and
@@ -41,7 +39,8 @@ inline constexpr std::size_t maximumOutputSize = std::size_t(1) << 30;
 ///  - std::system_error with the platform's errno when the child cannot be
 ///    started (what() = path + ": " + the system's text); no child is left;
 ///  - RunLimitError (driver/run_limit_error.h) when the limit passes before
-///    the end, or the output grows past `outputLimit` bytes: the child's
+///    the end, or the output grows past `outputLimit` bytes (by default
+///    toolOutputLimit, build_constants.h): the child's
 ///    process group gets SIGTERM, then SIGKILL 2 s later, the child is
 ///    reaped, and the output is dropped;
 ///  - std::bad_alloc when memory runs out, after ending the group the same way.
@@ -50,16 +49,21 @@ inline constexpr std::size_t maximumOutputSize = std::size_t(1) << 30;
 /// it) ends the child's group first; then the signal takes its course: the
 /// default action ends the program, a handler of the program's own runs, and
 /// should the program go on, the run fails with std::system_error (EINTR).
-/// Memory: the output is read in place into the block that is returned; its
-/// peak stays within a few MiB of the output's size.
+/// Memory: the output goes into a buffer that grows with it, so its peak is
+/// at most about twice the output's size, and never much above
+/// `outputLimit` whatever the tool writes.
+/// Not re-entrant: while a run lasts, the runner has process-wide handlers
+/// for SIGINT, SIGTERM and SIGHUP in place (driver/ending_signals.h). Run
+/// one tool at a time, from one thread, never from a signal handler.
 CommandResult run(const std::string& path, const std::vector<std::string>& arguments,
-                  std::chrono::milliseconds timeLimit, std::size_t outputLimit = maximumOutputSize);
+                  std::chrono::milliseconds timeLimit, std::size_t outputLimit = toolOutputLimit);
 
 /// For an opener that hands a file to another program and exits: like run,
 /// but the child's standard output and standard error are the null device,
 /// and the call returns as soon as the child itself has ended, whatever it
 /// started and left running. `output` is always empty. The time limit and
-/// its failure, start failures and signal handling are as for run.
+/// its failure, start failures, signal handling and the rule of one run at a
+/// time are as for run.
 CommandResult runWithoutOutput(const std::string& path, const std::vector<std::string>& arguments,
                                std::chrono::milliseconds timeLimit);
 

@@ -1,7 +1,5 @@
 #include "driver/utf8_repair.h"
 
-#include "driver/utf8_blocks.h"
-
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -100,10 +98,8 @@ std::size_t validUTF8Length(std::string_view bytes) {
   // Blocks of eight bytes: ASCII ones skipped whole, others through the
   // automaton. `boundary` is the end of the last block that ended on a
   // character boundary, with all before it well-formed.
-  // Most of the text, sixteen bytes at a time where the processor can; the
-  // automaton below goes on from there and finds any fault exactly.
-  std::size_t at = wellFormedBlockLength(bytes);
-  std::size_t boundary = at;
+  std::size_t at = 0;
+  std::size_t boundary = 0;
   std::uint64_t state = stateAccept;
   while (at < n) {
     std::uint64_t word = 0;

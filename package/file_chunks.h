@@ -9,18 +9,11 @@
 /// during the call.
 using ChunkConsumer = std::function<void(std::span<const unsigned char> chunk)>;
 
-/// The size of the chunks readFileChunks() hands on, and of each of its
-/// buffers: large enough that system calls cost nothing next to hashing.
-/// Measured against 128 and 256 KiB, 1 MiB was as fast for the hash alone
-/// and a few per cent faster for the hash with the copy; with the reads
-/// overlapping the hash, 256 MiB took 208 ms with 1 MiB and 218 ms with
-/// 256 KiB.
+/// The size of the chunks readFileChunks() hands on, and of its one buffer,
+/// reused for every chunk so that it stays in the processor's cache while
+/// the chunk is hashed and copied; large enough that system calls cost
+/// nothing next to hashing.
 inline constexpr std::size_t fileChunkSize = 1024 * 1024;
-
-/// How many chunks readFileChunks() reads ahead of its consumer, at most:
-/// enough buffers that neither side waits on the other for long, few enough
-/// that the memory stays small (fileChunkBuffers * fileChunkSize in all).
-inline constexpr std::size_t fileChunkBuffers = 4;
 
 /// Reads the regular file at `path` (a symbolic link is followed) from start
 /// to end in chunks of at most fileChunkSize bytes, giving each to `consume`
@@ -34,8 +27,8 @@ inline constexpr std::size_t fileChunkBuffers = 4;
 /// regular file: EISDIR for a folder; for a FIFO, device or socket EFTYPE
 /// where the system has it, else EINVAL; a read error after every chunk
 /// read before it was consumed. Errors thrown by `consume` pass on, and
-/// nothing more is read.
-/// `consume` runs on the calling thread; the reads run on a helper thread
-/// (see readAhead), at most fileChunkBuffers chunks ahead of `consume`; that
-/// thread has ended when this returns or throws.
+/// nothing more is read. Errors are in the system category (see
+/// throwSystemError).
+/// One loop on the calling thread: read a chunk, hand it to `consume`, read
+/// the next.
 void readFileChunks(const std::string& path, const ChunkConsumer& consume);

@@ -3,16 +3,15 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <system_error>
+#include <memory>
 
+#include "common/descriptor.h"
+#include "common/system_error.h"
 #include "package/file_chunks.h"
-#include "package/read_ahead.h"
 
 namespace {
 
-[[noreturn]] void throwReadError(int error, const std::string& path) {
-  throw std::system_error(error, std::generic_category(), "Cannot read " + path);
-}
+[[noreturn]] void throwReadError(int error, const std::string& path) { throwSystemError(error, "Cannot read " + path); }
 
 // Refuses what is not a regular file before anything waits on it.
 void requireRegularFile(const struct stat& status, const std::string& path) {
@@ -25,11 +24,6 @@ void requireRegularFile(const struct stat& status, const std::string& path) {
 #endif
 }
 
-struct Descriptor {
-  int fd;
-  ~Descriptor() { ::close(fd); }
-};
-
 }  // namespace
 
 void readFileChunks(const std::string& path, const ChunkConsumer& consume) {
@@ -41,35 +35,23 @@ void readFileChunks(const std::string& path, const ChunkConsumer& consume) {
 
   // Non-blocking, so a file swapped for a FIFO after the check cannot hang
   // the open; the type is then checked again on what was opened.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) throwReadError(errno, path);
-  const Descriptor descriptor{fd};
-  if (::fstat(fd, &status) != 0) throwReadError(errno, path);
+  const Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (!file.isOpen()) throwReadError(errno, path);
+  if (::fstat(file.get(), &status) != 0) throwReadError(errno, path);
   requireRegularFile(status, path);
-#ifdef POSIX_FADV_SEQUENTIAL
-  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-#endif
 
-  // The reads run on a helper thread, a few chunks ahead of the hash (and
-  // the copy's writes) on this one: one thread that reads and then hashes
-  // each chunk, whatever the chunk size, takes about 0.96x the time of
-  // `openssl dgst -sha256` on a file in the page cache (the kernel's copy out
-  // of the cache, then the hash, one after the other); with the reads
-  // overlapped, about 0.8x.
+  const std::unique_ptr<unsigned char[]> buffer(new unsigned char[fileChunkSize]);
   const auto limit = static_cast<unsigned long long>(status.st_size) + 1;
-  unsigned long long total = 0;  // touched by the reading thread alone
-  const ChunkSource nextChunk = [&](std::span<unsigned char> buffer) -> std::size_t {
-    if (total >= limit) return 0;
-    const std::size_t wanted =
-        limit - total < buffer.size() ? static_cast<std::size_t>(limit - total) : buffer.size();
-    for (;;) {
-      const ssize_t got = ::read(fd, buffer.data(), wanted);
-      if (got >= 0) {
-        total += static_cast<unsigned long long>(got);
-        return static_cast<std::size_t>(got);
-      }
-      if (errno != EINTR) throwReadError(errno, path);
+  unsigned long long total = 0;
+  while (total < limit) {
+    const std::size_t wanted = limit - total < fileChunkSize ? static_cast<std::size_t>(limit - total) : fileChunkSize;
+    const ssize_t got = ::read(file.get(), buffer.get(), wanted);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      throwReadError(errno, path);
     }
-  };
-  readAhead(nextChunk, consume, fileChunkSize, fileChunkBuffers);
+    if (got == 0) break;
+    total += static_cast<unsigned long long>(got);
+    consume({buffer.get(), static_cast<std::size_t>(got)});
+  }
 }

@@ -4,49 +4,39 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <system_error>
+#include <utility>
 
+#include "common/descriptor.h"
+#include "common/system_error.h"
 #include "package/private_copy.h"
 
 namespace {
 
-[[noreturn]] void throwError(int error, const std::string& what) {
-  throw std::system_error(error, std::generic_category(), what);
-}
-
 class PosixPackageCopy final : public PackageCopy {
  public:
-  PosixPackageCopy(std::string folder, std::string path, int fd)
-      : folder_(std::move(folder)), path_(std::move(path)), fd_(fd) {}
-  ~PosixPackageCopy() override {
-    if (fd_ >= 0) ::close(fd_);
-  }
+  PosixPackageCopy(std::string folder, std::string path, Descriptor file)
+      : folder_(std::move(folder)), path_(std::move(path)), file_(std::move(file)) {}
 
   const std::string& path() const override { return path_; }
 
   void append(std::span<const unsigned char> bytes) override {
     while (!bytes.empty()) {
-      const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+      const ssize_t written = ::write(file_.get(), bytes.data(), bytes.size());
       if (written < 0) {
         if (errno == EINTR) continue;
-        throwError(errno, "Cannot write " + path_);
+        throwSystemError(errno, "Cannot write " + path_);
       }
       bytes = bytes.subspan(static_cast<std::size_t>(written));
     }
   }
 
   void close() override {
-    const int fd = fd_;
-    fd_ = -1;
     // Some file systems report a failed write only here.
-    if (::close(fd) != 0 && errno != EINTR) throwError(errno, "Cannot write " + path_);
+    if (::close(file_.release()) != 0 && errno != EINTR) throwSystemError(errno, "Cannot write " + path_);
   }
 
   void remove() noexcept override {
-    if (fd_ >= 0) {
-      ::close(fd_);
-      fd_ = -1;
-    }
+    file_.reset();
     ::unlink(path_.c_str());
     ::rmdir(folder_.c_str());
   }
@@ -54,7 +44,7 @@ class PosixPackageCopy final : public PackageCopy {
  private:
   std::string folder_;
   std::string path_;
-  int fd_;
+  Descriptor file_;
 };
 
 }  // namespace
@@ -72,19 +62,19 @@ std::unique_ptr<PackageCopy> makePrivateCopy() {
   if (folder.back() != '/') folder += '/';
   folder += privateCopyPrefix;
   folder += "XXXXXX";
-  if (::mkdtemp(folder.data()) == nullptr) throwError(errno, "Cannot create " + folder);
+  if (::mkdtemp(folder.data()) == nullptr) throwSystemError(errno, "Cannot create " + folder);
   // mkdtemp asks for 0700, which a umask could narrow further.
   if (::chmod(folder.c_str(), 0700) != 0) {
     const int error = errno;
     ::rmdir(folder.c_str());
-    throwError(error, "Cannot create " + folder);
+    throwSystemError(error, "Cannot create " + folder);
   }
   std::string path = folder + "/" + privateCopyFileName;
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd < 0) {
+  Descriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (!file.isOpen()) {
     const int error = errno;
     ::rmdir(folder.c_str());
-    throwError(error, "Cannot create " + path);
+    throwSystemError(error, "Cannot create " + path);
   }
-  return std::make_unique<PosixPackageCopy>(std::move(folder), std::move(path), fd);
+  return std::make_unique<PosixPackageCopy>(std::move(folder), std::move(path), std::move(file));
 }

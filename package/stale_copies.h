@@ -40,7 +40,9 @@ struct StaleCopyOperations {
 void removeStaleCopies(const StaleCopyOperations& operations, const std::string& folder, std::uint32_t user,
                        std::int64_t now);
 
-/// The entries of `folder` as lstat() sees them; throws std::system_error.
+/// The entries of `folder` as lstat() sees them (listed by directoryEntries,
+/// common/directory.h); throws its std::system_error when the folder cannot
+/// be listed whole.
 std::vector<FolderEntry> folderEntries(const std::string& folder);
 
 /// Removes `path` and everything in it without following symbolic links;

@@ -1,20 +1,14 @@
-#include <dirent.h>
 #include <sys/stat.h>
 
-#include <cerrno>
 #include <filesystem>
-#include <memory>
 #include <system_error>
 
+#include "common/directory.h"
 #include "package/stale_copies.h"
 
 std::vector<FolderEntry> folderEntries(const std::string& folder) {
-  std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(folder.c_str()), ::closedir);
-  if (!listing) throw std::system_error(errno, std::generic_category(), "Cannot list " + folder);
   std::vector<FolderEntry> entries;
-  while (const dirent* entry = ::readdir(listing.get())) {
-    const std::string name = entry->d_name;
-    if (name == "." || name == "..") continue;
+  for (const std::string& name : directoryEntries(folder)) {
     struct stat status;
     // An entry gone since the listing is simply skipped.
     if (::lstat((folder + "/" + name).c_str(), &status) != 0) continue;

@@ -5,7 +5,7 @@
 #
 # The compiler sees only the include folders named here, in this order:
 #   1. cmake/mac/include: stand-ins for Apple-only declarations the program
-#      uses, a few glibc headers trimmed to what a Mac has, and libc++'s
+#      uses, glibc's errno.h with the error numbers a Mac adds, and libc++'s
 #      configuration as Apple ships it;
 #   2. libc++, with its Apple availability annotations then in force;
 #   3. clang's own headers;

@@ -95,8 +95,8 @@ TEST(SelfCheck, PackageFailureWritesItsDescriptionAndOneLineFeedOnce) {
   const Case cases[] = {
       {"own error", [] { throw std::runtime_error("The embedded WCH driver package is missing."); },
        "The embedded WCH driver package is missing.\n"},
-      {"platform error", [] { throw std::system_error(ENOENT, std::generic_category()); },
-       std::system_error(ENOENT, std::generic_category()).what() + std::string("\n")},
+      {"platform error", [] { throw std::system_error(ENOENT, std::system_category()); },
+       std::system_error(ENOENT, std::system_category()).what() + std::string("\n")},
       {"non-ASCII text", [] { throw std::runtime_error("Paket \xc3\xbc"); }, "Paket \xc3\xbc\n"},
   };
   for (const Case& c : cases) {

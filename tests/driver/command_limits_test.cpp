@@ -41,8 +41,9 @@ TEST(RunLimitError, NamesTheToolAndTheLimit) {
        "/usr/bin/systemextensionsctl did not finish within 60 seconds."},
       {RunLimitError::timeLimitPassed("/usr/sbin/pkgutil", 1s), 6, "/usr/sbin/pkgutil did not finish within 1 second."},
       {RunLimitError::timeLimitPassed("/bin/x", 250ms), 6, "/bin/x did not finish within 0.25 seconds."},
-      {RunLimitError::outputLimitPassed("/usr/sbin/pkgutil", maximumOutputSize), 7,
-       "/usr/sbin/pkgutil wrote more than 1 GiB of output."},
+      {RunLimitError::outputLimitPassed("/usr/sbin/pkgutil", toolOutputLimit), 7,
+       "/usr/sbin/pkgutil wrote more than 16 MiB of output."},
+      {RunLimitError::outputLimitPassed("/bin/x", std::size_t(1) << 30), 7, "/bin/x wrote more than 1 GiB of output."},
       {RunLimitError::outputLimitPassed("/bin/x", 3 << 20), 7, "/bin/x wrote more than 3 MiB of output."},
       {RunLimitError::outputLimitPassed("/bin/x", 1000), 7, "/bin/x wrote more than 1000 bytes of output."},
   };
@@ -157,6 +158,15 @@ TEST(RunOutputLimit, FailsPastTheLimitAndEndsTheTool) {
     }
     EXPECT_TRUE(noChildren()) << c.name;
   }
+  // A run without a limit of its own has the build's: a tool that writes
+  // without end is stopped there.
+  try {
+    run(child, {"flood", std::to_string(64 << 20)}, 30s);
+    ADD_FAILURE() << "the endless tool was not stopped";
+  } catch (const RunLimitError& e) {
+    EXPECT_EQ(e.what(), child + " wrote more than 16 MiB of output.");
+  }
+  EXPECT_TRUE(noChildren());
 }
 
 TEST(RunWithoutOutput, ReturnsWhenTheToolHasEndedWhateverItLeftRunning) {

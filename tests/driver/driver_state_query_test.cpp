@@ -93,7 +93,7 @@ TEST(DriverStateQuery, AnyFailureOfARunGivesTheDefaults) {
   const Case cases[] = {
       {"cannot start", [](const std::string& path) { throw std::system_error(ENOENT, std::system_category(), path); }},
       {"time limit", [](const std::string& path) { throw RunLimitError::timeLimitPassed(path, std::chrono::seconds(60)); }},
-      {"output limit", [](const std::string& path) { throw RunLimitError::outputLimitPassed(path, maximumOutputSize); }},
+      {"output limit", [](const std::string& path) { throw RunLimitError::outputLimitPassed(path, toolOutputLimit); }},
       {"out of memory", [](const std::string&) { throw std::bad_alloc(); }},
   };
   for (const Case& c : cases) {

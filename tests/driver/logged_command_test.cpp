@@ -86,18 +86,18 @@ TEST(LoggedRunner, RecordsAFailureAndPassesItOnUnchanged) {
   RecordingLog recording;
   const CommandRunner runner = loggedRunner([](const std::string& path, const std::vector<std::string>&)
                                                 -> CommandResult {
-    throw std::system_error(ENOENT, std::generic_category(), path);
+    throw std::system_error(ENOENT, std::system_category(), path);
   }, recording.log(), LogCategory::package);
   try {
     runner("/usr/sbin/spctl", {"-a"});
     FAIL() << "the start failure did not pass on";
   } catch (const std::system_error& failure) {
-    EXPECT_EQ(failure.code(), std::error_code(ENOENT, std::generic_category()));
+    EXPECT_EQ(failure.code(), std::error_code(ENOENT, std::system_category()));
   }
   ASSERT_EQ(recording.records.size(), 1u);
   const std::string& line = recording.records[0].line;
   EXPECT_EQ(withoutDuration(line),
-            std::string("run \"/usr/sbin/spctl\" \"-a\": failed: ") + std::system_error(ENOENT, std::generic_category(),
+            std::string("run \"/usr/sbin/spctl\" \"-a\": failed: ") + std::system_error(ENOENT, std::system_category(),
                                                                        "/usr/sbin/spctl").what())
       << line;
 }

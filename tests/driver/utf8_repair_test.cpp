@@ -125,9 +125,9 @@ DifferentialInputs differentialInputs() {
   // Longer text that is well-formed but for a byte or two, from characters of
   // every kind of lead byte (C2..DF, E0, E1..EC, ED, EE..EF, F0, F1..F3, F4;
   // Thai, Devanagari and Tamil are led by E0) and a few ill-formed sequences
-  // of each kind: short inputs, and inputs of 64 to 4096 bytes, so that a check
-  // that takes the text in blocks meets faults and cut characters in every
-  // place of a block and across blocks' borders.
+  // of each kind: short inputs, and inputs of 64 to 4096 bytes, so that a
+  // check that takes the text in blocks (eight bytes at a time) meets faults
+  // and cut characters in every place of a block and across blocks' borders.
   const std::string characters[] = {
       "a", " ", "\n", "\u0080", "\u00E9", "\u00DF", "\u07FF",              // ASCII; C2..DF
       "\u0800", "\u0E01", "\u0915", "\u0BA4", "\u0FFF",                    // E0

@@ -24,12 +24,6 @@ int plantedPipe(int* fds) { return ::pipe2(fds, 0); }
 #endif
 """
 
-# Macs have no posix_fadvise, though glibc declares it.
-FADVISE = """
-#include <fcntl.h>
-int plantedAdvice(int fd) { return ::posix_fadvise(fd, 0, 0, 0); }
-"""
-
 # Floating-point std::to_chars needs macOS 13.3; the Mac build targets 11.0.
 FLOAT_TO_CHARS = """
 #include <charconv>
@@ -39,14 +33,13 @@ char* plantedDecimal(char* first, char* last, double value) { return std::to_cha
 # name, file to edit, (pattern, replacement) or text to append, what the
 # check's output must say besides the file's name
 CASES = [
-    ("misspelt Apple spawn call", "driver/command_posix.cpp",
+    ("misspelt Apple spawn call", "driver/tool_process_posix.cpp",
      (r"posix_spawn_file_actions_addinherit_np\(", "posix_spawn_file_actions_addinherit("),
      "posix_spawn_file_actions_addinherit"),
-    ("glibc-only spawn call in the Apple branch", "driver/command_posix.cpp",
+    ("glibc-only spawn call in the Apple branch", "driver/tool_process_posix.cpp",
      (r"posix_spawn_file_actions_addinherit_np\(([^,()]+),\s*\w+\)", r"posix_spawn_file_actions_addclosefrom_np(\1, 3)"),
      "posix_spawn_file_actions_addclosefrom_np"),
     ("pipe2 in the Apple branch", "driver/command_posix.cpp", APPLE_PIPE2, "pipe2"),
-    ("posix_fadvise", "driver/command_posix.cpp", FADVISE, "posix_fadvise"),
     ("CC_SHA256_Final arguments swapped", "package/sha256_commoncrypto.cpp",
      (r"CC_SHA256_Final\((.+?),\s*(.+?)\);", r"CC_SHA256_Final(\2, \1);"),
      "CC_SHA256_Final"),

@@ -71,7 +71,7 @@ void expectError(const std::string& name, const std::string& path, int error) {
     readAll(path);
     ADD_FAILURE() << name << ": no error";
   } catch (const std::system_error& failure) {
-    EXPECT_EQ(failure.code(), std::error_code(error, std::generic_category())) << name;
+    EXPECT_EQ(failure.code(), std::error_code(error, std::system_category())) << name;
     EXPECT_EQ(std::string(failure.what()), "Cannot read " + path + ": " + std::strerror(error)) << name;
   }
 }
@@ -131,28 +131,26 @@ TEST(ReadFileChunks, LeavesNoDescriptorOpen) {
 
 // Changed by someone else while it is read: the bytes differ from what the
 // file held, and the process goes on (a mapping would take SIGBUS here).
-// The reads run at most fileChunkBuffers chunks ahead of the consumer, so
-// the file changed while the first chunk is consumed, after those chunks,
-// gives the same bytes whatever the reads' pace.
+// Each chunk is read after the one before it was consumed, so a change made
+// while the first chunk is consumed shows in the next read.
 TEST(ReadFileChunks, FileChangedWhileReadEndsWithOtherBytes) {
   ScratchFolder folder;
-  const std::size_t readAheadBytes = fileChunkBuffers * fileChunkSize;
-  const std::string original = patterned(readAheadBytes + 2 * fileChunkSize);
+  const std::string original = patterned(3 * fileChunkSize);
   const std::string path = folder.write("changing.pkg", original);
 
   const ReadResult shortened = readAll(path, [&](std::size_t total) {
-    if (total == fileChunkSize) std::filesystem::resize_file(path, readAheadBytes + 10);
+    if (total == fileChunkSize) std::filesystem::resize_file(path, fileChunkSize + 10);
   });
-  EXPECT_EQ(shortened.bytes, original.substr(0, readAheadBytes + 10));
+  EXPECT_EQ(shortened.bytes, original.substr(0, fileChunkSize + 10));
 
   // A file that keeps growing is read up to one byte past its size at the
   // start, not for ever.
-  ScratchFolder::writeTo(path, original.substr(0, readAheadBytes));
+  ScratchFolder::writeTo(path, original.substr(0, 2 * fileChunkSize));
   const ReadResult grown = readAll(path, [&](std::size_t) {
     std::ofstream(path, std::ios::binary | std::ios::app) << std::string(fileChunkSize, 'g');
   });
-  EXPECT_EQ(grown.bytes.size(), readAheadBytes + 1);
-  EXPECT_EQ(grown.bytes.substr(0, readAheadBytes), original.substr(0, readAheadBytes));
+  EXPECT_EQ(grown.bytes.size(), 2 * fileChunkSize + 1);
+  EXPECT_EQ(grown.bytes.substr(0, 2 * fileChunkSize), original.substr(0, 2 * fileChunkSize));
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ class FakeCopy final : public PackageCopy {
   FakeCopy(std::shared_ptr<CopyState> state, int writeErrno) : state_(std::move(state)), writeErrno_(writeErrno) {}
   const std::string& path() const override { return path_; }
   void append(std::span<const unsigned char> bytes) override {
-    if (writeErrno_ != 0) throw std::system_error(writeErrno_, std::generic_category(), "Cannot write " + path_);
+    if (writeErrno_ != 0) throw std::system_error(writeErrno_, std::system_category(), "Cannot write " + path_);
     state_->bytes.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   }
   void close() override { state_->closed = true; }
@@ -89,7 +89,7 @@ struct FakeMachine {
       // read error comes after the first chunk.
       for (std::size_t offset = 0; offset < contents.size(); offset += 7) {
         if (readErrno != 0 && offset > 0)
-          throw std::system_error(readErrno, std::generic_category(), "Cannot read " + path);
+          throw std::system_error(readErrno, std::system_category(), "Cannot read " + path);
         const std::string_view chunk = std::string_view(contents).substr(offset, 7);
         consume({reinterpret_cast<const unsigned char*>(chunk.data()), chunk.size()});
       }
@@ -99,7 +99,7 @@ struct FakeMachine {
       for (const std::string& a : arguments) event += " [" + a + "]";
       events.push_back(event);
       const ToolReply& reply = tools.at(path);
-      if (!reply.starts) throw std::system_error(ENOENT, std::generic_category(), "Cannot start " + path);
+      if (!reply.starts) throw std::system_error(ENOENT, std::system_category(), "Cannot start " + path);
       return CommandResult{reply.status, reply.output};
     };
     return o;
@@ -229,7 +229,7 @@ TEST(PackageVerification, PlatformErrorsPassOnUnchanged) {
     verifiedPackage(machine.operations(), goodDigest, signer);
     FAIL() << "no error";
   } catch (const std::system_error& error) {
-    EXPECT_EQ(error.code(), std::error_code(EACCES, std::generic_category()));
+    EXPECT_EQ(error.code(), std::error_code(EACCES, std::system_category()));
     EXPECT_EQ(std::string(error.what()), "Cannot read " + std::string(packagePath) + ": Permission denied");
   }
 }

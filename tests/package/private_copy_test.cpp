@@ -138,7 +138,7 @@ TEST(PrivateCopy, CannotBeMadeWhereTheTemporaryFolderIsMissing) {
     makePrivateCopy();
     FAIL() << "no error";
   } catch (const std::system_error& error) {
-    EXPECT_EQ(error.code(), std::error_code(ENOENT, std::generic_category()));
+    EXPECT_EQ(error.code(), std::error_code(ENOENT, std::system_category()));
     EXPECT_NE(std::string(error.what()).find(missing + "/com.orventa.DriverAssistant."), std::string::npos);
   }
 }
@@ -174,7 +174,7 @@ TEST(StaleCopies, ListingFailureRemovesNothing) {
   std::vector<std::string> removed;
   StaleCopyOperations operations{
       [](const std::string&) -> std::vector<FolderEntry> {
-        throw std::system_error(EACCES, std::generic_category(), "Cannot list");
+        throw std::system_error(EACCES, std::system_category(), "Cannot list");
       },
       [&](const std::string& path) { removed.push_back(path); }};
   removeStaleCopies(operations, "/tmp", user, now);

@@ -45,7 +45,7 @@ std::vector<std::string> recordsOf(const Scenario& s) {
   };
   operations.makeCopy = [] { return std::make_unique<NullCopy>(); };
   operations.readChunks = [&](const std::string& path, const ChunkConsumer& consume) {
-    if (s.readErrno != 0) throw std::system_error(s.readErrno, std::generic_category(), path);
+    if (s.readErrno != 0) throw std::system_error(s.readErrno, std::system_category(), path);
     const std::string contents = "package\n";
     consume({reinterpret_cast<const unsigned char*>(contents.data()), contents.size()});
   };
@@ -68,7 +68,7 @@ TEST(VerificationRecord, EachStepAndItsResult) {
   const std::string matches = "digest: matches " + std::string(contentsDigest);
   const std::string upper = "4E9416EFCF77B84013F263E1F9008C656861298BE5AABC82F458E6E47C60D9FF";
   const std::string unreadable =
-      std::system_error(EACCES, std::generic_category(), "/Apps/A b.app/CH34xVCPDriver.pkg").what();
+      std::system_error(EACCES, std::system_category(), "/Apps/A b.app/CH34xVCPDriver.pkg").what();
   const Scenario scenarios[] = {
       {"passes", true, 0, "", {0, std::string(signer)}, {0, ""},
        {found, matches, "signature check: exit status 0, signer found", "trust assessment: exit status 0, accepted"}},

@@ -149,7 +149,7 @@ struct Script {
     o.osVersionText = [] { return osVersion; };
     o.listDirectory = [this](const std::string& path) {
       listed.push_back(path);
-      if (!run.devices) throw std::system_error(EACCES, std::generic_category(), path);
+      if (!run.devices) throw std::system_error(EACCES, std::system_category(), path);
       return *run.devices;
     };
     o.driverState = [this] {
@@ -165,7 +165,7 @@ struct Script {
         case PackageOutcome::assistantError:
           throw AssistantError(AssistantErrorCode::digestMismatch);
         case PackageOutcome::platformError:
-          throw std::system_error(EACCES, std::generic_category());
+          throw std::system_error(EACCES, std::system_category());
         case PackageOutcome::path:
           break;
       }

@@ -1,34 +1,13 @@
-// The small platform pieces of the dialogs against the real system.
+// Opening the package through xdg-open, with any command runner.
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <system_error>
 
-#include "ui/directory.h"
 #include "driver/run_limit_error.h"
 #include "ui/open_package.h"
-#include "tests/package/scratch_folder.h"
 
 namespace {
-
-TEST(DirectoryEntries, GivesTheNamesInsideWithoutDotEntries) {
-  namespace fs = std::filesystem;
-  const ScratchFolder scratch("ui-test");
-  const fs::path folder = scratch.path() / "dev";
-  fs::create_directories(folder / "cu.wchusbserial1410");
-  std::ofstream(folder / "a file with spaces").put('x');
-
-  std::vector<std::string> names = directoryEntries(folder.string());
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"a file with spaces", "cu.wchusbserial1410"}));
-  fs::remove_all(folder);
-
-  EXPECT_THROW(directoryEntries(folder.string()), std::system_error);
-}
 
 TEST(OpenWithXdgOpen, IsYesExactlyWhenXdgOpenStartsAndExits0) {
   const std::string path = "/tmp/a folder/CH34xVCPDriver.pkg";
@@ -50,7 +29,7 @@ TEST(OpenWithXdgOpen, IsYesExactlyWhenXdgOpenStartsAndExits0) {
     const bool opened = openWithXdgOpen(path, [&](const std::string& tool, const std::vector<std::string>& args) {
       calls.push_back(tool);
       calls.insert(calls.end(), args.begin(), args.end());
-      if (!c.starts) throw std::system_error(ENOENT, std::generic_category(), tool);
+      if (!c.starts) throw std::system_error(ENOENT, std::system_category(), tool);
       if (c.timesOut) throw RunLimitError::timeLimitPassed(tool, std::chrono::seconds(60));
       return CommandResult{c.status, "some output"};
     });

@@ -31,7 +31,7 @@ TEST(SerialPortScan, ListsDevAndTreatsAFailedListingAsEmpty) {
   std::string asked;
   EXPECT_FALSE(wchSerialPortPresent([&](const std::string& path) -> std::vector<std::string> {
     asked = path;
-    throw std::system_error(EACCES, std::generic_category(), path);
+    throw std::system_error(EACCES, std::system_category(), path);
   }));
   EXPECT_EQ(asked, "/dev");
 }

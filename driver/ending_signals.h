@@ -1,0 +1,47 @@
+#pragma once
+// The runner's guard against the signals that end the program. This is the
+// program's only code that runs inside a signal handler.
+
+#include <signal.h>
+
+#include <cstddef>
+#include <iterator>
+#include <string>
+
+/// While a guard lives, SIGINT, SIGTERM and SIGHUP are caught so that the
+/// program can end the tool it runs before the signal takes its course. The
+/// handler only notes the first signal and writes one byte to `wakeWriteEnd`
+/// (a non-blocking pipe end whose reading end every wait polls, so a signal
+/// between a check and a wait cannot be missed; -1 for none).
+/// A signal the program ignores (as under nohup) stays ignored; one it
+/// handles itself (GNUstep's application object handles SIGINT and SIGTERM)
+/// goes to that handler once the guard finishes.
+/// One guard at a time in the process: the noted signal and the wake
+/// descriptor are process-wide.
+class EndingSignalGuard {
+ public:
+  explicit EndingSignalGuard(int wakeWriteEnd);
+  EndingSignalGuard(const EndingSignalGuard&) = delete;
+  EndingSignalGuard& operator=(const EndingSignalGuard&) = delete;
+  ~EndingSignalGuard() { finish(); }
+
+  /// True once an ending signal has come while the guard lives.
+  static bool signalled() noexcept;
+  /// Throws std::system_error (EINTR, what() = `what` + ": " + its text)
+  /// when an ending signal has come: whatever runs stops there, and the
+  /// guard raises the signal again once it finishes.
+  static void stopIfSignalled(const std::string& what);
+
+  /// Puts the program's own handling back and, when a signal came
+  /// meanwhile, raises it again, so that it ends the program as it would
+  /// have, or runs the program's own handler. Call it once whatever the
+  /// signal must not interrupt is over (the tool's group ended and reaped);
+  /// later calls, and the destructor, do nothing more.
+  void finish() noexcept;
+
+ private:
+  static constexpr int signals_[] = {SIGINT, SIGTERM, SIGHUP};
+  struct sigaction previous_[std::size(signals_)] = {};
+  bool caught_[std::size(signals_)] = {};
+  bool finished_ = false;
+};

@@ -1,0 +1,61 @@
+#include "driver/ending_signals.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "common/system_error.h"
+
+namespace {
+
+// Shared with the handler, so only what it may touch: lock-free
+// sig_atomic_t, written whole.
+volatile sig_atomic_t caughtSignal = 0;
+volatile sig_atomic_t wakeDescriptor = -1;
+
+// Async-signal-safe: reads and writes the two globals and calls write(2),
+// keeping errno as it found it.
+extern "C" void noteEndingSignal(int sig) {
+  const int savedErrno = errno;
+  if (caughtSignal == 0) caughtSignal = sig;
+  const int fd = wakeDescriptor;
+  if (fd >= 0) {
+    const char byte = 0;
+    [[maybe_unused]] const ssize_t ignored = ::write(fd, &byte, 1);
+  }
+  errno = savedErrno;
+}
+
+}  // namespace
+
+EndingSignalGuard::EndingSignalGuard(int wakeWriteEnd) {
+  caughtSignal = 0;
+  wakeDescriptor = wakeWriteEnd;
+  struct sigaction catching {};
+  catching.sa_handler = noteEndingSignal;
+  sigemptyset(&catching.sa_mask);
+  for (int sig : signals_) sigaddset(&catching.sa_mask, sig);
+  catching.sa_flags = 0;  // no SA_RESTART: a wait wakes up at once
+  for (std::size_t i = 0; i < std::size(signals_); ++i) {
+    if (::sigaction(signals_[i], nullptr, &previous_[i]) != 0) continue;
+    if ((previous_[i].sa_flags & SA_SIGINFO) == 0 && previous_[i].sa_handler == SIG_IGN) continue;
+    if (::sigaction(signals_[i], &catching, nullptr) == 0) caught_[i] = true;
+  }
+}
+
+bool EndingSignalGuard::signalled() noexcept { return caughtSignal != 0; }
+
+void EndingSignalGuard::stopIfSignalled(const std::string& what) {
+  if (caughtSignal != 0) throwSystemError(EINTR, what);
+}
+
+void EndingSignalGuard::finish() noexcept {
+  if (finished_) return;
+  finished_ = true;
+  for (std::size_t i = 0; i < std::size(signals_); ++i)
+    if (caught_[i]) ::sigaction(signals_[i], &previous_[i], nullptr);
+  wakeDescriptor = -1;
+  const int sig = caughtSignal;
+  caughtSignal = 0;
+  if (sig != 0) ::raise(sig);
+}

@@ -1,0 +1,177 @@
+#include "driver/tool_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sched.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+
+#include "common/system_error.h"
+#include "driver/command.h"
+#include "driver/ending_signals.h"
+
+extern char** environ;
+
+namespace {
+
+using std::chrono::milliseconds;
+
+// How long a tool's group has between SIGTERM and SIGKILL.
+constexpr milliseconds terminationGrace{2000};
+
+// posix_spawn's attribute and file-action objects, destroyed on every path.
+class SpawnSetup {
+ public:
+  // `outputTo`: the pipe's writing end for both output streams, or -1 for
+  // the null device.
+  explicit SpawnSetup(int outputTo) {
+    check(::posix_spawn_file_actions_init(&actions_));
+    actionsReady_ = true;
+    check(::posix_spawnattr_init(&attributes_));
+    attributesReady_ = true;
+    // Both output streams go to one place; standard input stays inherited.
+    if (outputTo >= 0) {
+      check(::posix_spawn_file_actions_adddup2(&actions_, outputTo, STDOUT_FILENO));
+    } else {
+      check(::posix_spawn_file_actions_addopen(&actions_, STDOUT_FILENO, "/dev/null", O_WRONLY, 0));
+    }
+    check(::posix_spawn_file_actions_adddup2(&actions_, STDOUT_FILENO, STDERR_FILENO));
+    // A group of its own, led by the child, so whatever it starts can be
+    // ended with it.
+    short flags = POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP;
+    check(::posix_spawnattr_setpgroup(&attributes_, 0));
+#ifdef __APPLE__
+    // Nothing but 0, 1 and 2 reaches the child, whatever the program holds.
+    flags |= POSIX_SPAWN_CLOEXEC_DEFAULT;
+    check(::posix_spawn_file_actions_addinherit_np(&actions_, STDIN_FILENO));
+#else
+    check(::posix_spawn_file_actions_addclosefrom_np(&actions_, 3));
+#endif
+    // A parent that ignores SIGPIPE would otherwise pass that on, and a tool
+    // writing to a closed pipe would loop on EPIPE instead of ending. (The
+    // ending signals the runner catches are at their default in the child
+    // anyway: a caught signal is.) No signal stays blocked.
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    check(::posix_spawnattr_setsigdefault(&attributes_, &defaults));
+    sigset_t emptyMask;
+    sigemptyset(&emptyMask);
+    check(::posix_spawnattr_setsigmask(&attributes_, &emptyMask));
+    check(::posix_spawnattr_setflags(&attributes_, flags));
+  }
+  SpawnSetup(const SpawnSetup&) = delete;
+  SpawnSetup& operator=(const SpawnSetup&) = delete;
+  ~SpawnSetup() {
+    if (actionsReady_) ::posix_spawn_file_actions_destroy(&actions_);
+    if (attributesReady_) ::posix_spawnattr_destroy(&attributes_);
+  }
+  const posix_spawn_file_actions_t* actions() const { return &actions_; }
+  const posix_spawnattr_t* attributes() const { return &attributes_; }
+
+ private:
+  static void check(int error) {
+    if (error != 0) throwSystemError(error, "posix_spawn");
+  }
+  posix_spawn_file_actions_t actions_;
+  posix_spawnattr_t attributes_;
+  bool actionsReady_ = false;
+  bool attributesReady_ = false;
+};
+
+// Pauses between looks at a child that has not ended yet: a few yields first,
+// since a child that closed its output is usually a few microseconds from its
+// end, then sleeps that grow to 50 ms. `wakeFd` (-1 for none) cuts a sleep
+// short when an ending signal comes.
+class Backoff {
+ public:
+  void pause(ToolClock::time_point until, int wakeFd) {
+    const ToolClock::time_point now = ToolClock::now();
+    if (now - start_ < std::chrono::microseconds(200)) {
+      ::sched_yield();
+      return;
+    }
+    pollfd watched = {wakeFd, POLLIN, 0};
+    ::poll(&watched, wakeFd >= 0 ? 1 : 0, pollTimeout(std::min(until - now, ToolClock::duration(sleep_))));
+    sleep_ = std::min(sleep_ * 2, milliseconds(50));
+  }
+
+ private:
+  ToolClock::time_point start_ = ToolClock::now();
+  milliseconds sleep_{1};
+};
+
+std::int32_t statusOf(int raw) {
+  if (WIFEXITED(raw)) return WEXITSTATUS(raw);
+  if (WIFSIGNALED(raw)) return -WTERMSIG(raw);
+  return unknownTerminationStatus;
+}
+
+// True once the child has ended, without reaping it: as long as it is not
+// reaped, its process id and with it the group's id cannot be given to
+// another process.
+bool hasEnded(pid_t pid) {
+  siginfo_t info{};
+  info.si_pid = 0;
+  for (;;) {
+    if (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0) return info.si_pid == pid;
+    if (errno != EINTR) return true;  // ECHILD: already reaped by the system
+  }
+}
+
+}  // namespace
+
+pid_t startTool(const std::string& path, const std::vector<std::string>& arguments, int outputTo) {
+  SpawnSetup setup(outputTo);
+  std::vector<char*> argv;
+  argv.reserve(arguments.size() + 2);
+  argv.push_back(const_cast<char*>(path.c_str()));
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  // posix_spawn, not posix_spawnp: the file exactly at `path`. glibc 2.24+
+  // and macOS report a failed exec here and leave no child behind.
+  const int error = ::posix_spawn(&pid, path.c_str(), setup.actions(), setup.attributes(), argv.data(), environ);
+  if (error != 0) throwSystemError(error, path);
+  return pid;
+}
+
+std::optional<std::int32_t> reapBy(pid_t pid, ToolClock::time_point deadline, int wakeFd, const std::string& path) {
+  Backoff backoff;
+  for (;;) {
+    int raw = 0;
+    const pid_t got = ::waitpid(pid, &raw, WNOHANG);
+    if (got == pid) return statusOf(raw);
+    if (got < 0 && errno == EINTR) continue;
+    // ECHILD: the program set SIGCHLD to SIG_IGN, so the system reaped the
+    // child itself and dropped its status. Success cannot be claimed for a
+    // tool whose result is unknown; callers count only 0 as success.
+    if (got < 0) return unknownTerminationStatus;
+    EndingSignalGuard::stopIfSignalled(path);
+    if (ToolClock::now() >= deadline) return std::nullopt;
+    backoff.pause(deadline, wakeFd);
+  }
+}
+
+void endToolGroup(pid_t pid) {
+  ::killpg(pid, SIGTERM);
+  const ToolClock::time_point graceEnd = ToolClock::now() + terminationGrace;
+  Backoff backoff;
+  while (!hasEnded(pid) && ToolClock::now() < graceEnd) backoff.pause(graceEnd, -1);
+  ::killpg(pid, SIGKILL);
+  int raw = 0;
+  while (::waitpid(pid, &raw, 0) < 0 && errno == EINTR) {
+  }
+}
+
+int pollTimeout(ToolClock::duration remaining) {
+  if (remaining <= ToolClock::duration::zero()) return 0;
+  const auto ms = std::chrono::ceil<milliseconds>(remaining).count();
+  return static_cast<int>(std::min<long long>(ms, INT_MAX));
+}
