@@ -56,7 +56,7 @@ TEST(PrivateCopy, OnlyTheUserCanEnterItsFolderAndItHoldsTheBytes) {
   // A trailing slash, as macOS writes TMPDIR, gives no double slash.
   TemporaryFolderSetting setting(scratch.path().string() + "/");
   const mode_t oldMask = ::umask(0);  // a permissive umask must not open the folder up
-  std::unique_ptr<PackageCopy> copy = makePrivateCopy();
+  std::unique_ptr<PackageCopy> copy = makePrivateCopy(temporaryFolder());
   ::umask(oldMask);
 
   const fs::path path = copy->path();
@@ -104,7 +104,7 @@ TEST(PrivateCopy, ItsFolderIsTheUsersWhateverTheUmask) {
   for (const mode_t umask : {0000, 0022, 0077, 0177, 0400, 0477, 0777}) {
     const int result = asUnprivilegedUser(*user, [umask] {
       ::umask(umask);
-      const std::unique_ptr<PackageCopy> copy = makePrivateCopy();
+      const std::unique_ptr<PackageCopy> copy = makePrivateCopy(temporaryFolder());
       copy->append({reinterpret_cast<const unsigned char*>("pkg"), 3});
       copy->close();
       const fs::path copyFolder = fs::path(copy->path()).parent_path();
@@ -123,8 +123,8 @@ TEST(PrivateCopy, ItsFolderIsTheUsersWhateverTheUmask) {
 TEST(PrivateCopy, EachCopyHasAFolderOfItsOwn) {
   ScratchFolder scratch;
   TemporaryFolderSetting setting(scratch.path().string());
-  const std::unique_ptr<PackageCopy> first = makePrivateCopy();
-  const std::unique_ptr<PackageCopy> second = makePrivateCopy();
+  const std::unique_ptr<PackageCopy> first = makePrivateCopy(temporaryFolder());
+  const std::unique_ptr<PackageCopy> second = makePrivateCopy(temporaryFolder());
   EXPECT_NE(fs::path(first->path()).parent_path(), fs::path(second->path()).parent_path());
   first->remove();
   second->remove();
@@ -135,7 +135,7 @@ TEST(PrivateCopy, CannotBeMadeWhereTheTemporaryFolderIsMissing) {
   const std::string missing = (scratch.path() / "gone").string();
   TemporaryFolderSetting setting(missing);
   try {
-    makePrivateCopy();
+    makePrivateCopy(temporaryFolder());
     FAIL() << "no error";
   } catch (const std::system_error& error) {
     EXPECT_EQ(error.code(), std::error_code(ENOENT, std::system_category()));
@@ -187,7 +187,7 @@ TEST(StaleCopies, RemovesAnOldCopyAndKeepsTheRest) {
   ScratchFolder scratch;
   TemporaryFolderSetting setting(scratch.path().string());
   const auto makeCopy = [](std::int64_t age) {
-    std::unique_ptr<PackageCopy> copy = makePrivateCopy();
+    std::unique_ptr<PackageCopy> copy = makePrivateCopy(temporaryFolder());
     copy->append({reinterpret_cast<const unsigned char*>("pkg"), 3});
     copy->close();
     const fs::path folder = fs::path(copy->path()).parent_path();
@@ -232,7 +232,7 @@ TEST(StaleCopies, OneThatResistsRemovalIsSkipped) {
   TemporaryFolderSetting setting(folder.string());
   const int result = asUnprivilegedUser(*user, [&folder] {
     const auto makeOldCopy = [] {
-      std::unique_ptr<PackageCopy> copy = makePrivateCopy();
+      std::unique_ptr<PackageCopy> copy = makePrivateCopy(temporaryFolder());
       copy->close();
       return fs::path(copy->path()).parent_path();
     };
