@@ -111,9 +111,8 @@ std::vector<Group> differentialInputs() {
     byLength[length].length = static_cast<std::uint8_t>(length);
     byLength[length].inputs.push_back(s);
   }
-  // Longer text that is well-formed but for a byte or two: long enough for
-  // the check that takes eight bytes at a time, with its faults and cut
-  // characters in every place of a block and across blocks' borders.
+  // Longer text that is well-formed but for a byte or two, as tool output
+  // is: the faults and cut characters anywhere after long good stretches.
   const std::string characters[] = {"a",      " ",      "\n",     "\u00E9",     "\u00DF",
                                     "\u2013", "\u65E5", "\uFFFD", "\U0001F600", "\U0010FFFF"};
   std::vector<Group> longer(256);
