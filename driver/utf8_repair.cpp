@@ -1,5 +1,8 @@
 #include "driver/utf8_repair.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
 constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
@@ -48,6 +51,12 @@ std::size_t sequenceAt(std::string_view s, std::size_t at, std::size_t* subpart)
 std::size_t validUTF8Length(std::string_view bytes) {
   std::size_t at = 0;
   while (at < bytes.size()) {
+    // Tool output is mostly ASCII: eight such bytes are taken at once.
+    std::uint64_t word;
+    if (bytes.size() - at >= 8 && (std::memcpy(&word, bytes.data() + at, 8), (word & 0x8080808080808080u) == 0)) {
+      at += 8;
+      continue;
+    }
     if (static_cast<unsigned char>(bytes[at]) < 0x80) {
       ++at;
       continue;
