@@ -5,6 +5,7 @@
 #include "driver/build_constants.h"
 #include "driver/driver_state.h"
 #include "package/embedded_package.h"
+#include "package/private_copy.h"
 #include "ui/assistant_flow.h"
 #include "ui/logged_alert.h"
 #include "ui/open_package.h"
@@ -24,6 +25,9 @@ void runAssistantAfterLaunch(bool withDisplay) {
   operations.openPackage = [](const std::string& path) {
     const bool opened = openPackage(path, recordedOpener());
     logEvent(writeSystemLog, LogCategory::flow, opened ? "installer: opened" : "installer: not opened");
+    // Nothing will read a copy that was not opened: it goes before the
+    // failure is shown, not a day later.
+    if (!opened) removePrivateCopy(path);
     return opened;
   };
   if (withDisplay) {

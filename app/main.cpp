@@ -6,9 +6,12 @@
 #include "app/mode.h"
 #include "app/process_text.h"
 #include "app/self_check.h"
+#include "app/standard_descriptors.h"
 #include "app/wiring.h"
 
 int main(int argc, char** argv, char** envp) {
+  // Before anything opens a descriptor of its own.
+  openMissingStandardDescriptors();
   receiveChildStatuses();
   prepareProcessText(argc, argv, envp);
   const bool selfCheck = selfCheckRequested(argc, argv);

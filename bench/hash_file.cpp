@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     operations.readChunks = readFileChunks;
     Sha256Digest digest;
     if (copy) {
-      const std::unique_ptr<PackageCopy> made = makePrivateCopy();
+      const std::unique_ptr<PackageCopy> made = makePrivateCopy(temporaryFolder());
       digest = hashPackage(operations, argv[2], made.get());
     } else {
       digest = hashPackage(operations, argv[1], nullptr);

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 /// Bundle identifier of the vendor's system extension.
@@ -22,6 +23,13 @@ extern const std::string_view expectedInstallerSHA256;
 /// Signing identity the embedded package's signature check must report.
 inline constexpr std::string_view expectedSigner =
     "Developer ID Installer: Nanjing Qinheng Microelectronics Co., Ltd. (5JZGQTGU4W)";
+
+/// The largest package file the verification reads: 512 MiB. The vendor's
+/// driver package is a few megabytes, and a file larger than this cannot be
+/// it, so it is refused as a digest mismatch from its size alone, before a
+/// byte is read or copied: reading and copying gigabytes would take minutes
+/// without a word to the user and fill the temporary folder first.
+inline constexpr std::uint64_t maximumPackageSize = std::uint64_t(512) << 20;
 
 /// How long each system tool may run before it is ended and its run fails.
 /// Defined in build_constants.cpp: the shipped program allows 60 s for the

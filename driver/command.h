@@ -41,8 +41,11 @@ inline constexpr std::int32_t unknownTerminationStatus = INT32_MIN;
 ///  - RunLimitError (driver/run_limit_error.h) when the limit passes before
 ///    the end, or the output grows past `outputLimit` bytes (by default
 ///    toolOutputLimit, build_constants.h): the child's
-///    process group gets SIGTERM, then SIGKILL 2 s later, the child is
-///    reaped, and the output is dropped;
+///    process group and the child itself get SIGTERM, then SIGKILL 2 s
+///    later (the child even when it left its group), the child is reaped
+///    (or, should it not end within half a second of SIGKILL, left to the
+///    system: the call never waits without a bound), and the output is
+///    dropped;
 ///  - std::bad_alloc when memory runs out, after ending the group the same way.
 /// A non-zero status is a result. Each call leaves no descriptor behind.
 /// SIGINT, SIGTERM or SIGHUP while the child runs (unless the program ignores

@@ -1,6 +1,8 @@
 #pragma once
-// The runner's guard against the signals that end the program. This is the
-// program's only code that runs inside a signal handler.
+// The runner's guard against the signals that end the program. With the
+// private copy's removal (package/copy_removal_on_signal.h), which this guard
+// nests inside while a tool checks the copy, this is the program's only code
+// that runs inside a signal handler.
 
 #include <signal.h>
 

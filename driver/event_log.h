@@ -35,9 +35,11 @@ std::string quotedForLog(std::string_view text, std::size_t limit = 512);
 
 /// Writes one line to the system log under `category`. On a Mac: os_log,
 /// subsystem "com.orventa.DriverAssistant", the category's name as the
-/// category, the line public. Elsewhere: syslog(3), ident "DriverAssistant",
-/// facility LOG_USER, the process id, "CATEGORY: LINE"; opened lazily, so
-/// without a /dev/log each record costs one failed connect and nothing else.
+/// category, the line public. Elsewhere: a datagram to /dev/log in
+/// syslog(3)'s form, ident "DriverAssistant", facility LOG_USER, the process
+/// id, "CATEGORY: LINE"; connected lazily, so without a /dev/log each record
+/// costs one failed connect and nothing else. Never waits: a record that the
+/// log cannot take at once (nobody reads it) is dropped.
 /// Never writes to standard output or standard error, starts no process,
 /// writes no file, and ignores every failure.
 void writeSystemLog(LogCategory category, const std::string& line) noexcept;

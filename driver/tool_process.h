@@ -29,9 +29,14 @@ pid_t startTool(const std::string& path, const std::vector<std::string>& argumen
 /// `path`).
 std::optional<std::int32_t> reapBy(pid_t pid, ToolClock::time_point deadline, int wakeFd, const std::string& path);
 
-/// Ends the tool's whole group and reaps the tool: SIGTERM, up to two
-/// seconds for the tool to end, then SIGKILL for whatever is left of the
-/// group. Every way a run ends a tool early comes here.
+/// Ends the tool's whole group and the tool itself, and reaps the tool:
+/// SIGTERM to both, up to two seconds for the tool to end, then SIGKILL to
+/// whatever is left of the group and to the tool, whatever the system
+/// answered for the group (a tool that moved into another group is reached
+/// by its process id). The reap waits half a second at most: a tool that
+/// does not end even then (held in an uninterruptible wait) is left to the
+/// system. Processes the tool moved into other groups or sessions are out of
+/// reach and may stay running. Every way a run ends a tool early comes here.
 void endToolGroup(pid_t pid);
 
 /// Whole milliseconds for poll(2), rounded up so that a wait never ends

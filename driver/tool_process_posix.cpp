@@ -25,6 +25,11 @@ using std::chrono::milliseconds;
 // How long a tool's group has between SIGTERM and SIGKILL.
 constexpr milliseconds terminationGrace{2000};
 
+// How long the tool has to be reaped after SIGKILL before the run gives up
+// on it: a killed process ends within milliseconds unless the system holds
+// it in an uninterruptible wait.
+constexpr milliseconds reapAfterKill{500};
+
 // posix_spawn's attribute and file-action objects, destroyed on every path.
 class SpawnSetup {
  public:
@@ -160,13 +165,28 @@ std::optional<std::int32_t> reapBy(pid_t pid, ToolClock::time_point deadline, in
 }
 
 void endToolGroup(pid_t pid) {
+  // The tool itself as well as its group: a tool that moved into another
+  // group (the assistant's own, say) is out of the group's reach, and
+  // killpg then fails with ESRCH. Until the tool is reaped its process id
+  // cannot name another process.
   ::killpg(pid, SIGTERM);
+  ::kill(pid, SIGTERM);
   const ToolClock::time_point graceEnd = ToolClock::now() + terminationGrace;
   Backoff backoff;
   while (!hasEnded(pid) && ToolClock::now() < graceEnd) backoff.pause(graceEnd, -1);
   ::killpg(pid, SIGKILL);
-  int raw = 0;
-  while (::waitpid(pid, &raw, 0) < 0 && errno == EINTR) {
+  ::kill(pid, SIGKILL);
+  // Never an endless wait: a tool in uninterruptible sleep may not end even
+  // on SIGKILL, and the run must still fail at once. Such a tool is left
+  // unreaped; the system reaps it once the program has ended.
+  const ToolClock::time_point reapEnd = ToolClock::now() + reapAfterKill;
+  Backoff reaping;
+  for (;;) {
+    int raw = 0;
+    const pid_t got = ::waitpid(pid, &raw, WNOHANG);
+    if (got == pid || (got < 0 && errno != EINTR)) return;
+    if (ToolClock::now() >= reapEnd) return;
+    if (got == 0) reaping.pause(reapEnd, -1);
   }
 }
 

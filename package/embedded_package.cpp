@@ -8,30 +8,33 @@
 #include "package/bundle_resource.h"
 #include "package/package_verification.h"
 #include "package/stale_copies.h"
+#include "package/temporary_folder.h"
 
 namespace {
+
+// A new private copy in the safe temporary folder, after removing the
+// copies earlier runs left there for the Installer (or left when they were
+// killed). The cleanup runs first, so this run's copy is never among them.
+std::unique_ptr<PackageCopy> newPrivateCopy(const EventLog& log) {
+  const std::string folder = safeTemporaryFolder(log);
+  removeStaleCopies({folderEntries, removeTree}, folder, static_cast<std::uint32_t>(::geteuid()),
+                    static_cast<std::int64_t>(std::time(nullptr)));
+  return makePrivateCopy(folder);
+}
 
 VerifiedPackage verifiedEmbeddedPackage(const CommandRunner& runner, const EventLog& log) {
   PackageOperations operations;
   operations.findPackage = [] { return mainBundleResourcePath("CH34xVCPDriver", "pkg"); };
   operations.readChunks = readFileChunks;
-  operations.makeCopy = makePrivateCopy;
+  operations.makeCopy = [&log] { return newPrivateCopy(log); };
   operations.run = runner;
   operations.log = log;
   return verifiedPackage(operations, expectedInstallerSHA256, expectedSigner);
 }
 
-// Removes the copies earlier runs left for the Installer. Runs before this
-// run makes its own, so that one is never among them.
-void removeOldCopies() {
-  removeStaleCopies({folderEntries, removeTree}, temporaryFolder(), static_cast<std::uint32_t>(::geteuid()),
-                    static_cast<std::int64_t>(std::time(nullptr)));
-}
-
 }  // namespace
 
 std::string embeddedPackage(const CommandRunner& runner, const EventLog& log) {
-  removeOldCopies();
   return verifiedEmbeddedPackage(runner, log).keep();
 }
 

@@ -8,7 +8,8 @@
 /// The verified embedded installer package, for the Installer: the resource
 /// "CH34xVCPDriver" with the extension "pkg" from the application's main
 /// bundle, copied in one pass into a new private folder under the user's
-/// temporary folder and checked there against the build constants
+/// temporary folder (safeTemporaryFolder: TMPDIR when no other user can
+/// reach into it, else the system's per-user place) and checked there against the build constants
 /// `expectedInstallerSHA256` and `expectedSigner` with the system tools
 /// started through `runner`, a record of each step written to `log` (see
 /// verifiedPackage in package_verification.h). Returns the copy's path;
@@ -20,4 +21,6 @@ std::string embeddedPackage(const CommandRunner& runner, const EventLog& log = {
 
 /// The same check for the self-check: throws as embeddedPackage() does, and
 /// removes its copy before it returns or throws, so nothing is left behind.
+/// It also removes stale copies as embeddedPackage() does, so the copy of a
+/// self-check that was killed outright does not stay.
 void checkEmbeddedPackage(const CommandRunner& runner, const EventLog& log = {});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <span>
 #include <string>
@@ -8,6 +9,10 @@
 /// Receives a file's bytes one chunk after the other; a chunk is valid only
 /// during the call.
 using ChunkConsumer = std::function<void(std::span<const unsigned char> chunk)>;
+
+/// Receives a file's size, as the opened file reports it, before any byte
+/// is read; throws to refuse the file.
+using SizeCheck = std::function<void(std::uint64_t size)>;
 
 /// The size of the chunks readFileChunks() hands on, and of its one buffer,
 /// reused for every chunk so that it stays in the processor's cache while
@@ -29,9 +34,11 @@ inline constexpr std::size_t fileChunkSize = 1024 * 1024;
 /// opened or read, and at once, without waiting on it, when it is not a
 /// regular file: EISDIR for a folder; for a FIFO, device or socket EFTYPE
 /// where the system has it, else EINVAL; a read error after every chunk
-/// read before it was consumed. Errors thrown by `consume` pass on, and
+/// read before it was consumed. `checkSize`, when given, gets the size
+/// from the opened file's status before the first read; what it throws
+/// passes on and nothing is read. Errors thrown by `consume` pass on, and
 /// nothing more is read. Errors are in the system category (see
 /// throwSystemError).
 /// One loop on the calling thread: read a chunk, hand it to `consume`, read
 /// the next.
-void readFileChunks(const std::string& path, const ChunkConsumer& consume);
+void readFileChunks(const std::string& path, const ChunkConsumer& consume, const SizeCheck& checkSize = {});

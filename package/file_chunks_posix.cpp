@@ -26,7 +26,7 @@ void requireRegularFile(const struct stat& status, const std::string& path) {
 
 }  // namespace
 
-void readFileChunks(const std::string& path, const ChunkConsumer& consume) {
+void readFileChunks(const std::string& path, const ChunkConsumer& consume, const SizeCheck& checkSize) {
   // Looked at before it is opened: opening a device can have effects of its
   // own (a serial line's control signals, a tape's rewind).
   struct stat status;
@@ -39,6 +39,7 @@ void readFileChunks(const std::string& path, const ChunkConsumer& consume) {
   if (!file.isOpen()) throwReadError(errno, path);
   if (::fstat(file.get(), &status) != 0) throwReadError(errno, path);
   requireRegularFile(status, path);
+  if (checkSize) checkSize(static_cast<std::uint64_t>(status.st_size));
 
   const std::unique_ptr<unsigned char[]> buffer(new unsigned char[fileChunkSize]);
   const auto limit = static_cast<unsigned long long>(status.st_size) + 1;

@@ -1,5 +1,6 @@
 #include "package/package_verification.h"
 
+#include "driver/build_constants.h"
 #include "driver/logged_command.h"
 #include "package/assistant_error.h"
 #include "package/digest_text.h"
@@ -14,11 +15,22 @@ void record(const PackageOperations& operations, const std::string& line) {
 
 Sha256Digest hashPackage(const PackageOperations& operations, const std::string& path, PackageCopy* copy) {
   Sha256Stream hash;
-  operations.readChunks(path, [&](std::span<const unsigned char> chunk) {
+  const auto checkSize = [&](std::uint64_t size) {
+    // No driver package is anywhere near this: the file cannot be the
+    // pinned one, and reading it would only make the user wait.
+    if (size > maximumPackageSize) {
+      record(operations, "size: " + std::to_string(size) + " bytes, more than " +
+                             std::to_string(maximumPackageSize) + ": refused");
+      throw AssistantError(AssistantErrorCode::digestMismatch);
+    }
+    if (copy != nullptr) copy->reserve(size);
+  };
+  const auto consume = [&](std::span<const unsigned char> chunk) {
     hash.update(chunk);
     // Written while the chunk is still in cache: one pass over the bytes.
     if (copy != nullptr) copy->append(chunk);
-  });
+  };
+  operations.readChunks(path, consume, checkSize);
   if (copy != nullptr) copy->close();
   return hash.finish();
 }
@@ -46,6 +58,8 @@ VerifiedPackage verifiedPackage(const PackageOperations& operations, std::string
   std::string digest;
   try {
     digest = digestText(hashPackage(operations, *original, &copy));
+  } catch (const AssistantError&) {
+    throw;
   } catch (const std::exception& failure) {
     record(operations, std::string("cannot be read or copied: ") + failure.what());
     throw;

@@ -18,9 +18,9 @@ struct PackageOperations {
   /// The path of the embedded package among the application's resources, or
   /// nothing when it is not there.
   std::function<std::optional<std::string>()> findPackage;
-  /// Streams a file's bytes in chunks (see readFileChunks); throws the
-  /// platform's error.
-  std::function<void(const std::string& path, const ChunkConsumer& consume)> readChunks;
+  /// Streams a file's bytes in chunks, its size to `checkSize` first (see
+  /// readFileChunks); throws the platform's error.
+  std::function<void(const std::string& path, const ChunkConsumer& consume, const SizeCheck& checkSize)> readChunks;
   /// A new, empty private copy (see makePrivateCopy); throws the platform's
   /// error.
   std::function<std::unique_ptr<PackageCopy>()> makeCopy;
@@ -60,15 +60,21 @@ class VerifiedPackage {
 };
 
 /// One pass over a package file: each chunk is hashed and, when `copy` is
-/// given, appended to it (which is then closed). Returns the digest; throws
-/// what reading, writing or closing throws.
+/// given, appended to it (which is then closed). Before any byte is read, a
+/// file larger than maximumPackageSize is refused with AssistantError
+/// digestMismatch (its size recorded), and the copy's file system must have
+/// room for the whole file (PackageCopy::reserve). Returns the digest;
+/// throws what reading, writing or closing throws.
 Sha256Digest hashPackage(const PackageOperations& operations, const std::string& path, PackageCopy* copy);
 
 /// Finds the embedded installer package and verifies it, stopping at the
 /// first failure:
 ///  1. no package: AssistantError packageMissing;
 ///  2. the file is read once, each chunk hashed and written to a new private
-///     copy (a read, write or create error passes on unchanged); a
+///     copy (a read, write or create error passes on unchanged; a file
+///     larger than maximumPackageSize is AssistantError digestMismatch, and
+///     a copy that cannot fit the free space the platform's ENOSPC error,
+///     both before anything is read); a
 ///     lowercase hexadecimal digest other than exactly
 ///     `expectedInstallerSHA256` (whole text, same length):
 ///     AssistantError digestMismatch, and no tool is started;

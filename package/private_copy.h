@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
@@ -18,6 +19,10 @@ class PackageCopy {
   virtual ~PackageCopy() = default;
   /// The copy's file path, as the tools receive it.
   virtual const std::string& path() const = 0;
+  /// Makes sure `size` bytes fit into the copy's file system now, before any
+  /// is written; throws the platform's ENOSPC error otherwise ("Cannot
+  /// write " + path + ": " + the system's text).
+  virtual void reserve(std::uint64_t size) { (void)size; }
   /// Appends `bytes`; throws the platform's error (a full disk, say).
   virtual void append(std::span<const unsigned char> bytes) = 0;
   /// Completes the file; throws the platform's error. Call once, after the
@@ -28,13 +33,23 @@ class PackageCopy {
 };
 
 /// The user's temporary folder: TMPDIR when it is set to an absolute path,
-/// else "/tmp".
+/// else "/tmp". Whether it is safe to use is safeTemporaryFolder()'s to say
+/// (temporary_folder.h).
 std::string temporaryFolder();
 
 /// Makes a new folder that only the user can enter (mode 0700, mkdtemp()
-/// under temporaryFolder(), named privateCopyPrefix + six characters) and in
-/// it the empty file privateCopyFileName, created exclusively and without
-/// following a symbolic link. Throws std::system_error with the platform's
+/// under `parent`, named privateCopyPrefix + six characters) and in it the
+/// empty file privateCopyFileName, mode 0600 whatever the umask. The folder
+/// is opened without following a link and checked to be this user's folder
+/// before its mode is set through its descriptor, and the file is created
+/// exclusively relative to that descriptor, so nothing a path names can be
+/// swapped in between. Until the copy is removed or handed on (the object
+/// destroyed), SIGINT, SIGTERM or SIGHUP removes it before taking its course
+/// (copy_removal_on_signal.h). Throws std::system_error with the platform's
 /// errno ("Cannot create " + path + ": " + the system's text) and leaves
 /// nothing behind when either cannot be made.
-std::unique_ptr<PackageCopy> makePrivateCopy();
+std::unique_ptr<PackageCopy> makePrivateCopy(const std::string& parent);
+
+/// Removes a private copy that was handed on (its file and its folder),
+/// given the file's path; anything else is left alone. Never throws.
+void removePrivateCopy(const std::string& path) noexcept;

@@ -54,13 +54,13 @@ def signature(signer=SIGNER):
 
 
 def mac(listing=NOTHING, receipt=False, check_signature=None, assessment=None, installer=None,
-        after_open=None, dev=(), absent=(), log=False):
+        after_open=None, dev=(), absent=(), log=False, private_tmp=False):
     """A Mac in a given state. Defaults: nothing installed, a package that is
     signed and trusted, an installer that opens, a /dev with only the basic
     nodes, and every tool present (`absent` leaves some out). `after_open` is
     the extension listing (bytes) from the moment the installer has opened,
     or None when opening changes nothing. `log` gives it a system log of its
-    own (see sandbox.Machine)."""
+    own, `private_tmp` a "/tmp" of its own (see sandbox.Machine)."""
     replies = {
         "systemextensionsctl": Reply(listing),
         "pkgutil --pkg-info": Reply(b"", 0) if receipt else
@@ -70,7 +70,7 @@ def mac(listing=NOTHING, receipt=False, check_signature=None, assessment=None, i
         "xdg-open": installer or Reply(),
     }
     changed = {} if after_open is None else {"systemextensionsctl": Reply(after_open)}
-    return Machine(replies, after_open=changed, dev=list(dev), absent=absent, log=log)
+    return Machine(replies, after_open=changed, dev=list(dev), absent=absent, log=log, private_tmp=private_tmp)
 
 
 # Calls the program makes, as the call log shows them.

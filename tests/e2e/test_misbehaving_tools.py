@@ -101,6 +101,23 @@ class MisbehavingTools(unittest.TestCase):
                     self.assertLess(took, TEST_LIMIT + SLACK)
                     self.assertNothingLeft(left)
 
+    def test_a_tool_that_leaves_its_group(self):
+        # spctl moves into the assistant's own process group, where ending
+        # its group cannot reach it, ignores SIGTERM and sleeps: the run
+        # still ends at the limit and the grace, and the tool with it.
+        leaves = ("exec python3 -c 'import os, signal, time\n"
+                  "os.setpgid(0, os.getpgid(os.getppid()))\n"
+                  "signal.signal(signal.SIGTERM, signal.SIG_IGN)\n"
+                  "time.sleep(60)'\n")
+        with s.BundleCopy(s.test_program()) as bundle:
+            machine = with_reply(s.mac(), "spctl", Reply(script=leaves, replace=True))
+            with machine:
+                result, took, left = self.run_and_list(machine, [bundle.executable, "--self-check"])
+                self.assertEqual((result.returncode, result.stdout, result.stderr.decode()),
+                                 (1, b"", "/usr/sbin/spctl did not finish within %d seconds.\n" % TEST_LIMIT))
+                self.assertLess(took, TEST_LIMIT + SLACK)
+                self.assertNothingLeft(left)
+
     def test_a_launcher_that_ignores_sigchld(self):
         # The launcher sets SIGCHLD to be ignored and starts the program,
         # which inherits that.

@@ -9,8 +9,10 @@ import errno
 import glob
 import os
 import shlex
+import signal
 import stat
 import subprocess
+import sys
 import time
 import unittest
 
@@ -155,9 +157,9 @@ class PrivateCopyLifetime(unittest.TestCase):
     """Normal mode keeps the copy it opened; a failed check and the
     self-check leave none; copies of earlier runs go after a day."""
 
-    def run_in(self, machine, tmp, program, answers):
-        """Runs `program` with TMPDIR set to `tmp`."""
-        return machine.run(["sh", "-c", 'TMPDIR="$0" exec "$1"', tmp, program],
+    def run_in(self, machine, tmp, command, answers):
+        """Runs `command` (a list) with TMPDIR set to `tmp`."""
+        return machine.run(["sh", "-c", 'TMPDIR="$0" exec "$@"', tmp] + command,
                            input="".join(a + "\n" for a in answers).encode(), env=harness.plain_environment())
 
     def test_opened_copy_is_private_and_whole(self):
@@ -180,6 +182,7 @@ class PrivateCopyLifetime(unittest.TestCase):
             ("another signer", s.mac(check_signature=other_signer), None, [], ["1", "1"]),
             ("assessment refuses", s.mac(assessment=Reply(b"rejected\n", 3)), None, [], ["1", "1"]),
             ("spctl missing", s.mac(absent=["spctl"]), None, [], ["1", "1"]),
+            ("the installer does not open", s.mac(installer=Reply(status=3)), None, [], ["1", "1"]),
             ("self-check passes", s.mac(), None, ["--self-check"], []),
             ("self-check fails", s.mac(assessment=Reply(b"rejected\n", 3)), None, ["--self-check"], []),
         ]
@@ -191,29 +194,187 @@ class PrivateCopyLifetime(unittest.TestCase):
                 self.assertEqual(private_copies(machine.program_tmp()), [])
 
     def test_copies_of_earlier_runs_older_than_a_day_are_removed(self):
-        with s.BundleCopy(s.test_program()) as bundle, s.mac() as machine:
-            tmp = os.path.join(machine.root, "user tmp")
-            os.mkdir(tmp)
-            day = 24 * 3600
-            made = {}
-            for name, age, mode in [("old", 2 * day, 0o700), ("fresh", 3600, 0o700), ("shared", 2 * day, 0o755)]:
-                folder = os.path.join(tmp, PREFIX + name.ljust(6, "0")[:6])
-                os.mkdir(folder)
-                with open(os.path.join(folder, "CH34xVCPDriver.pkg"), "wb") as f:
-                    f.write(b"an earlier run's copy")
-                os.chmod(folder, mode)
-                os.utime(folder, (time.time() - age, time.time() - age))
-                made[name] = folder
-            result = self.run_in(machine, tmp, bundle.executable, ["1", "2"])
-            self.assertEqual(result.returncode, 0, result.stderr[-2000:])
-            left = private_copies(tmp)
-            self.assertNotIn(made["old"], left)
-            self.assertIn(made["fresh"], left)
-            self.assertIn(made["shared"], left)
-            # And this run's own copy, the one it opened.
-            opened = machine.calls()[-1][-1]
-            self.assertEqual(len(left), 3)
-            self.assertIn(os.path.dirname(opened), left)
+        # By normal mode and by the self-check, so that the copies of
+        # self-checks that were killed do not pile up either.
+        for mode, arguments, answers in (("normal mode", [], ["1", "2"]), ("self-check", ["--self-check"], [])):
+            with self.subTest(mode), s.BundleCopy(s.test_program()) as bundle, s.mac() as machine:
+                tmp = os.path.join(machine.root, "user tmp")
+                os.mkdir(tmp)
+                day = 24 * 3600
+                made = {}
+                for name, age, mode_bits in [("old", 2 * day, 0o700), ("fresh", 3600, 0o700),
+                                             ("shared", 2 * day, 0o755)]:
+                    folder = os.path.join(tmp, PREFIX + name.ljust(6, "0")[:6])
+                    os.mkdir(folder)
+                    with open(os.path.join(folder, "CH34xVCPDriver.pkg"), "wb") as f:
+                        f.write(b"an earlier run's copy")
+                    os.chmod(folder, mode_bits)
+                    os.utime(folder, (time.time() - age, time.time() - age))
+                    made[name] = folder
+                result = self.run_in(machine, tmp, [bundle.executable] + arguments, answers)
+                self.assertEqual(result.returncode, 0, result.stderr[-2000:])
+                left = private_copies(tmp)
+                self.assertNotIn(made["old"], left)
+                self.assertIn(made["fresh"], left)
+                self.assertIn(made["shared"], left)
+                if arguments:
+                    self.assertEqual(len(left), 2)
+                else:
+                    # And this run's own copy, the one it opened.
+                    opened = machine.calls()[-1][-1]
+                    self.assertEqual(len(left), 3)
+                    self.assertIn(os.path.dirname(opened), left)
+
+
+class HugePackage(unittest.TestCase):
+    """A file far larger than any driver package is refused from its size,
+    before a byte of it is read or copied."""
+
+    def test_refused_at_once(self):
+        def sparse(path):
+            os.truncate(path, 5 * 2**30)
+
+        with s.BundleCopy(s.test_program(), change=sparse) as bundle, s.mac() as machine:
+            start = time.monotonic()
+            result = machine.run([bundle.executable, "--self-check"], env=harness.plain_environment(), timeout=30)
+            took = time.monotonic() - start
+            self.assertEqual((result.returncode, result.stdout, result.stderr.decode()),
+                             (1, b"", s.DIGEST_MISMATCH + "\n"))
+            self.assertLess(took, 2)
+            self.assertEqual(os.listdir(machine.program_tmp()), [])
+            self.assertEqual(machine.calls(), [])
+
+
+# Runs inside the simulated Mac: starts the program (the arguments after
+# SIGNAL PHASE ANSWERS), sends SIGNAL once the phase has begun, and prints the
+# program's return code, then the processes left running ("stat args" lines).
+# Phase "read": the private copy has its first bytes and the program is
+# stopped while it is checked to be partial; "tool": the stand-in pkgutil has
+# started.
+SIGNAL_DRIVER = r"""
+import glob, os, subprocess, sys, time
+sig, phase, answers, command = int(sys.argv[1]), sys.argv[2], sys.argv[3].encode(), sys.argv[4:]
+state = os.environ["ASSISTANT_STATE"]
+program = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+program.stdin.write(answers)
+program.stdin.close()
+copy = os.path.join(os.environ["TMPDIR"], "com.orventa.DriverAssistant.*", "CH34xVCPDriver.pkg")
+def begun():
+    if phase == "tool":
+        return os.path.exists(os.path.join(state, "tool-started"))
+    return any(os.path.getsize(path) > 0 for path in glob.glob(copy) if os.path.exists(path))
+deadline = time.monotonic() + 20
+while not begun() and time.monotonic() < deadline and program.poll() is None:
+    time.sleep(0.001)
+if phase == "read":
+    os.kill(program.pid, 19)  # SIGSTOP
+    print("copied", max(os.path.getsize(path) for path in glob.glob(copy)))
+os.kill(program.pid, sig)
+if phase == "read":
+    os.kill(program.pid, 18)  # SIGCONT
+print("status", program.wait(timeout=20))
+print(subprocess.run(["ps", "-e", "-o", "stat=,args="], capture_output=True, text=True).stdout)
+"""
+
+
+class EndingSignals(unittest.TestCase):
+    """SIGINT, SIGTERM or SIGHUP while the package is read or a tool checks
+    it: the tool's group goes, then the copy, then the program ends by the
+    signal."""
+
+    def test_nothing_left_behind(self):
+        large = 400 * 2**20  # below the size bound, and read for a while
+
+        def grow(path):
+            os.truncate(path, large)
+
+        starts = 'touch "$ASSISTANT_STATE/tool-started"; sleep 60\n'
+        with s.BundleCopy(s.test_program(), change=grow) as big, s.BundleCopy(s.test_program()) as fixture, \
+                s.mac(check_signature=Reply(s.signature(), script=starts)) as machine:
+            for sig in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+                for phase, bundle in (("read", big), ("tool", fixture)):
+                    for mode, arguments, answers in (("normal mode", [], "1\n"), ("self-check", ["--self-check"], "")):
+                        with self.subTest("%s during the %s, %s" % (sig.name, phase, mode)):
+                            if os.path.exists(machine.state_path("tool-started")):
+                                os.unlink(machine.state_path("tool-started"))
+                            result = machine.run([sys.executable, "-c", SIGNAL_DRIVER, str(int(sig)), phase, answers,
+                                                  bundle.executable] + arguments,
+                                                 env=harness.plain_environment(ASSISTANT_STATE=machine.state_path()))
+                            lines = result.stdout.decode().splitlines()
+                            self.assertIn("status %d" % -sig, lines, result.stderr.decode()[-2000:])
+                            if phase == "read":
+                                copied = int(lines[0].split()[1])
+                                self.assertLess(copied, large, "the read had ended before the signal")
+                            self.assertEqual(private_copies(machine.program_tmp()), [])
+                            # The program, the stand-in and its sleep, not ended ("Z": ended, not
+                            # yet reaped by the namespace's first process).
+                            processes = [line.split(None, 1) for line in lines[lines.index("status %d" % -sig) + 1:]
+                                         if line.strip()]
+                            left = [args for stat_, args in processes if not stat_.startswith("Z") and (
+                                args.startswith(bundle.executable) or args.startswith("sleep")
+                                or "/usr/sbin/pkgutil" in args.split()[:3])]
+                            self.assertEqual(left, [], "processes left behind")
+
+
+# Runs as the user nobody: the rest of the command line, with the umask given first.
+AS_NOBODY = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "sh", "-c", 'umask "$0"; exec "$@"']
+
+
+class OtherUsers(unittest.TestCase):
+    """Another user on the same Mac cannot get their file checked or
+    opened in place of the package, and the user's umask cannot make the
+    copy unreadable to the user's own tools."""
+
+    def test_an_open_temporary_folder_is_not_used(self):
+        # TMPDIR at 0777 without the sticky bit: another user (nobody),
+        # while pkgutil runs, moves the copy's folder away and puts a folder
+        # and file of their own in its place.
+        substitute = ('setpriv --reuid=nobody --regid=nogroup --clear-groups sh -c \''
+                      'd=$(dirname "$1"); mv "$d" "$d.away" && mkdir "$d" && echo other > "$d/CH34xVCPDriver.pkg"'
+                      '\' sh "$2" 2>/dev/null\n')
+        with s.BundleCopy(s.test_program()) as bundle, \
+                s.mac(check_signature=Reply(s.signature(), script=substitute + record_digest("pkgutil", 2)),
+                      assessment=Reply(b"accepted\n", script=record_digest("spctl", 4)),
+                      installer=Reply(script=record_digest("xdg-open", 1)), private_tmp=True, log=True) as machine:
+            shared = os.path.join(machine.root, "shared")
+            os.mkdir(shared)
+            os.chmod(shared, 0o777)
+            result = machine.run(["sh", "-c", 'TMPDIR="$0" exec "$1"', shared, bundle.executable], input=b"1\n2\n",
+                                 env=harness.plain_environment())
+            self.assertEqual(result.stdout.decode(),
+                             s.driver_required().terminal_text() + s.COMPLETE_INSTALLATION.terminal_text(),
+                             result.stderr[-2000:])
+            with open(machine.state_path("digests")) as f:
+                recorded = [line.split() for line in f]
+            self.assertEqual(recorded, [[tool, fixture_digest()] for tool in ("pkgutil", "spctl", "xdg-open")])
+            # The copy went to the system's temporary folder instead, and the
+            # refusal is on record.
+            self.assertEqual(os.listdir(shared), [])
+            self.assertEqual(len(private_copies(machine.system_tmp())), 1)
+            self.assertIn('package: temporary folder "%s" refused: "%s" may be written by other users and has no '
+                          'sticky bit; using "/tmp"' % (shared, shared), [r.message for r in machine.log_records()])
+
+    def test_a_restrictive_umask(self):
+        # pkgutil names the signer only when it could read the copy.
+        reads = 'head -c 1 "$2" >/dev/null && printf "    1. %s\\n" "$0"\n'
+        with s.BundleCopy(s.test_program()) as bundle, \
+                s.mac(check_signature=Reply(script=reads.replace("$0", s.SIGNER))) as machine:
+            os.chmod(bundle.folder, 0o755)  # made 0700 by mkdtemp
+            home = os.path.join(machine.root, "nobody's tmp")
+            os.mkdir(home, 0o700)
+            os.chown(home, 65534, 65534)
+            # The stand-ins, running as nobody too, log their calls.
+            for folder, _, files in os.walk(machine.state_path()):
+                os.chmod(folder, 0o777)
+                for name in files:
+                    os.chmod(os.path.join(folder, name), 0o666)
+            result = machine.run(["env", "TMPDIR=" + home] + AS_NOBODY + ["0477", bundle.executable],
+                                 input=b"1\n2\n", env=harness.plain_environment())
+            self.assertEqual(result.stdout.decode(),
+                             s.driver_required().terminal_text() + s.COMPLETE_INSTALLATION.terminal_text(),
+                             result.stderr[-2000:])
+            [copy] = private_copies(home)
+            self.assertEqual(stat.S_IMODE(os.stat(os.path.join(copy, "CH34xVCPDriver.pkg")).st_mode), 0o600)
 
 
 if __name__ == "__main__":

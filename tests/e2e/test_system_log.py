@@ -197,5 +197,43 @@ class SelfCheck(RecordedRun):
             self.assertEqual(lines[-1], end(1))
 
 
+class LogThatHoldsNothingUp(unittest.TestCase):
+    """The log never holds the program up, and never takes the place of a
+    standard stream."""
+
+    def test_a_log_nobody_reads(self):
+        # Far more records than the socket's queue holds (10 here) while
+        # nobody reads it: the records that do not fit are dropped.
+        with s.BundleCopy(s.test_program()) as bundle, s.mac(after_open=s.ENABLED, log="unread") as machine:
+            result = machine.run([bundle.executable], input=b"1\n1\n1\n", env=harness.plain_environment(),
+                                 timeout=30)
+            self.assertEqual(result.stdout.decode(), s.driver_required().terminal_text()
+                             + s.COMPLETE_INSTALLATION.terminal_text() + s.INSTALLATION_COMPLETE.terminal_text())
+            self.assertEqual((result.returncode, result.stderr), (0, b""))
+
+    def test_closed_standard_streams(self):
+        # A closed descriptor 0 would otherwise be taken by the log's socket
+        # and read as the terminal's answers; a closed 1 or 2 would send the
+        # program's text into the log.
+        cases = [
+            # name, redirections, arguments, machine, standard output
+            ("input closed", "<&-", [], s.mac(log=True), s.driver_required().terminal_text()),
+            ("outputs closed, self-check fails", ">&- 2>&-", ["--self-check"],
+             s.mac(assessment=Reply(b"rejected\n", 3), log=True), ""),
+        ]
+        for name, redirections, arguments, machine, stdout in cases:
+            with self.subTest(name), s.BundleCopy(s.test_program()) as bundle, machine:
+                result = machine.run(["sh", "-c", 'exec "$@" ' + redirections, "sh", bundle.executable] + arguments,
+                                     env=harness.plain_environment(), timeout=30)
+                self.assertEqual((result.stdout.decode(), result.stderr), (stdout, b""))
+                # Every datagram is a record (LogRecord refuses anything else).
+                lines = [r.message for r in machine.log_records()]
+                if arguments:
+                    self.assertEqual((result.returncode, lines[-1]), (1, end(1)))
+                else:
+                    self.assertEqual(result.returncode, 0)
+                    self.assertIn(alert("Driver Required", 'end of input, "Cancel"'), lines)
+
+
 if __name__ == "__main__":
     harness.main()

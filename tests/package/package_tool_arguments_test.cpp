@@ -47,7 +47,7 @@ TEST(PackageToolArguments, PathWithSpacesAndNonASCIIArrivesAsOneArgument) {
   PackageOperations operations;
   operations.findPackage = [&] { return package; };
   operations.readChunks = readFileChunks;
-  operations.makeCopy = makePrivateCopy;
+  operations.makeCopy = [] { return makePrivateCopy(temporaryFolder()); };
   operations.run = [&](const std::string& path, const std::vector<std::string>& arguments) {
     // The tools' real places do not exist here; the arguments go through
     // untouched.

@@ -8,6 +8,7 @@
 #include <memory>
 #include <system_error>
 
+#include "driver/build_constants.h"
 #include "package/assistant_error.h"
 #include "package/package_verification.h"
 
@@ -39,8 +40,12 @@ struct CopyState {
 // The private copy, in memory; what happened to it outlives it.
 class FakeCopy final : public PackageCopy {
  public:
-  FakeCopy(std::shared_ptr<CopyState> state, int writeErrno) : state_(std::move(state)), writeErrno_(writeErrno) {}
+  FakeCopy(std::shared_ptr<CopyState> state, int writeErrno, std::uint64_t freeSpace)
+      : state_(std::move(state)), writeErrno_(writeErrno), freeSpace_(freeSpace) {}
   const std::string& path() const override { return path_; }
+  void reserve(std::uint64_t size) override {
+    if (size > freeSpace_) throw std::system_error(ENOSPC, std::system_category(), "Cannot write " + path_);
+  }
   void append(std::span<const unsigned char> bytes) override {
     if (writeErrno_ != 0) throw std::system_error(writeErrno_, std::system_category(), "Cannot write " + path_);
     state_->bytes.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
@@ -51,6 +56,7 @@ class FakeCopy final : public PackageCopy {
  private:
   std::shared_ptr<CopyState> state_;
   int writeErrno_;
+  std::uint64_t freeSpace_;
   std::string path_{copyPath};
 };
 
@@ -61,6 +67,9 @@ struct FakeMachine {
   std::string contents = std::string(goodContents);
   int readErrno = 0;
   int writeErrno = 0;
+  // What the file's status says of its size; by default the contents' size.
+  std::optional<std::uint64_t> size;
+  std::uint64_t freeSpace = UINT64_MAX;
   std::map<std::string, ToolReply> tools = {
       {pkgutil,
        {true, 0,
@@ -81,10 +90,11 @@ struct FakeMachine {
     o.makeCopy = [this] {
       events.push_back("copy");
       copy = std::make_shared<CopyState>();
-      return std::make_unique<FakeCopy>(copy, writeErrno);
+      return std::make_unique<FakeCopy>(copy, writeErrno, freeSpace);
     };
-    o.readChunks = [this](const std::string& path, const ChunkConsumer& consume) {
+    o.readChunks = [this](const std::string& path, const ChunkConsumer& consume, const SizeCheck& checkSize) {
       events.push_back("read " + path);
+      checkSize(size.value_or(contents.size()));
       // Seven bytes at a time, so the digest and the copy span chunks; a
       // read error comes after the first chunk.
       for (std::size_t offset = 0; offset < contents.size(); offset += 7) {
@@ -205,6 +215,48 @@ TEST(PackageVerification, EachOutcomeStopsAtItsStep) {
     // A failure leaves no copy behind; a kept one stays.
     if (machine.copy) {
       EXPECT_EQ(machine.copy->removed, c.outcome != 0);
+    }
+  }
+}
+
+// The size from the file's status decides before any byte is read: a file
+// larger than any driver package is the wrong one, and a copy that cannot
+// fit is refused before the disk fills.
+TEST(PackageVerification, SizeDecidesBeforeAnyByteIsRead) {
+  const struct {
+    const char* name;
+    std::uint64_t size;
+    std::uint64_t freeSpace;
+    int outcome;  // as in EachOutcomeStopsAtItsStep
+  } cases[] = {
+      {"exactly the bound", maximumPackageSize, UINT64_MAX, 0},
+      {"one byte over the bound", maximumPackageSize + 1, UINT64_MAX, 2},
+      {"several GiB", std::uint64_t(5) << 30, UINT64_MAX, 2},
+      {"more than the free space", goodContents.size(), goodContents.size() - 1, -1},
+  };
+  for (const auto& c : cases) {
+    FakeMachine machine;
+    machine.size = c.size;
+    machine.freeSpace = c.freeSpace;
+    std::vector<std::string> records;
+    PackageOperations operations = machine.operations();
+    operations.log = [&](LogCategory, const std::string& line) { records.push_back(line); };
+    int outcome = 0;
+    try {
+      std::move(verifiedPackage(operations, goodDigest, signer)).keep();
+    } catch (const AssistantError& error) {
+      outcome = error.code();
+    } catch (const std::system_error& error) {
+      EXPECT_EQ(error.code(), std::error_code(ENOSPC, std::system_category())) << c.name;
+      outcome = -1;
+    }
+    EXPECT_EQ(outcome, c.outcome) << c.name;
+    if (c.outcome == 0) continue;
+    EXPECT_EQ(machine.copy->bytes, "") << c.name << ": nothing copied";
+    EXPECT_TRUE(machine.copy->removed) << c.name;
+    EXPECT_EQ(machine.events, (std::vector<std::string>{find, copy, read})) << c.name << ": no tool runs";
+    if (c.outcome == 2) {
+      EXPECT_EQ(records.back(), "size: " + std::to_string(c.size) + " bytes, more than 536870912: refused") << c.name;
     }
   }
 }

@@ -54,7 +54,7 @@ TEST(PrivateCopy, OnlyTheUserCanEnterItsFolderAndItHoldsTheBytes) {
   // A trailing slash, as macOS writes TMPDIR, gives no double slash.
   TemporaryFolderSetting setting(scratch.path().string() + "/");
   const mode_t oldMask = ::umask(0);  // a permissive umask must not open the folder up
-  std::unique_ptr<PackageCopy> copy = makePrivateCopy();
+  std::unique_ptr<PackageCopy> copy = makePrivateCopy(temporaryFolder());
   ::umask(oldMask);
 
   const fs::path path = copy->path();
@@ -82,8 +82,8 @@ TEST(PrivateCopy, OnlyTheUserCanEnterItsFolderAndItHoldsTheBytes) {
 TEST(PrivateCopy, EachCopyHasAFolderOfItsOwn) {
   ScratchFolder scratch;
   TemporaryFolderSetting setting(scratch.path().string());
-  const std::unique_ptr<PackageCopy> first = makePrivateCopy();
-  const std::unique_ptr<PackageCopy> second = makePrivateCopy();
+  const std::unique_ptr<PackageCopy> first = makePrivateCopy(temporaryFolder());
+  const std::unique_ptr<PackageCopy> second = makePrivateCopy(temporaryFolder());
   EXPECT_NE(fs::path(first->path()).parent_path(), fs::path(second->path()).parent_path());
   first->remove();
   second->remove();
@@ -94,7 +94,7 @@ TEST(PrivateCopy, CannotBeMadeWhereTheTemporaryFolderIsMissing) {
   const std::string missing = (scratch.path() / "gone").string();
   TemporaryFolderSetting setting(missing);
   try {
-    makePrivateCopy();
+    makePrivateCopy(temporaryFolder());
     FAIL() << "no error";
   } catch (const std::system_error& error) {
     EXPECT_EQ(error.code(), std::error_code(ENOENT, std::system_category()));
@@ -146,7 +146,7 @@ TEST(StaleCopies, RemovesAnOldCopyAndKeepsTheRest) {
   ScratchFolder scratch;
   TemporaryFolderSetting setting(scratch.path().string());
   const auto makeCopy = [](std::int64_t age) {
-    std::unique_ptr<PackageCopy> copy = makePrivateCopy();
+    std::unique_ptr<PackageCopy> copy = makePrivateCopy(temporaryFolder());
     copy->append({reinterpret_cast<const unsigned char*>("pkg"), 3});
     copy->close();
     const fs::path folder = fs::path(copy->path()).parent_path();

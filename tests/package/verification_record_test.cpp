@@ -44,7 +44,7 @@ std::vector<std::string> recordsOf(const Scenario& s) {
     return "/Apps/A b.app/CH34xVCPDriver.pkg";
   };
   operations.makeCopy = [] { return std::make_unique<NullCopy>(); };
-  operations.readChunks = [&](const std::string& path, const ChunkConsumer& consume) {
+  operations.readChunks = [&](const std::string& path, const ChunkConsumer& consume, const SizeCheck&) {
     if (s.readErrno != 0) throw std::system_error(s.readErrno, std::system_category(), path);
     const std::string contents = "package\n";
     consume({reinterpret_cast<const unsigned char*>(contents.data()), contents.size()});

@@ -43,7 +43,16 @@ the test binds and reads, at "/dev/log" inside the namespace, where syslog(3)
 writes. log_records() returns what has arrived, in order. The machine then
 always has a private "/dev" (with `dev=None`, only the basic nodes). Without
 it, there is no "/dev/log" when the machine's own "/dev" has none, and the
-program's records go nowhere.
+program's records go nowhere. `log="unread"` binds the socket but never
+reads it: a log whose queue fills up and stays full.
+
+`private_tmp=True` gives the machine a "/tmp" of its own (mode 01777,
+`system_tmp()` from outside), so what a program puts in the system's
+temporary folder stays in the machine and goes with it.
+
+A reply with `replace=True` runs its script in place of the stand-in (exec):
+the script's process is the tool the program started, and the script's own
+output and status are the tool's.
 
 Every command started gets a private temporary folder (TMPDIR and TEMP).
 
@@ -67,6 +76,10 @@ import uuid
 import harness
 
 STANDINS = ("/usr/bin/systemextensionsctl", "/usr/sbin/pkgutil", "/usr/sbin/spctl", "/usr/bin/xdg-open")
+
+# The stand-ins' interpreter: the system's, which every user may run (a test
+# runs some tools as another user), else the one running the tests.
+_PYTHON = "/usr/bin/python3" if os.access("/usr/bin/python3", os.X_OK) else sys.executable
 
 _CANNOT_MOUNT = 125  # the namespace's setup failed; the command never ran
 
@@ -99,6 +112,14 @@ if [ -f "$S/dev-names" ]; then
   fi
   mount --move "$D" /dev || fail "cannot move the new /dev into place"
 fi
+if [ -d "$S/system-tmp" ]; then
+  # The machine's folder stays where it was inside the new /tmp.
+  if [ "$(dirname "$S")" = /tmp ]; then
+    N=$(basename "$S")
+    mkdir -p "$S/system-tmp/$N" && mount --bind "$S" "$S/system-tmp/$N" || fail "cannot keep $S in /tmp"
+  fi
+  mount --rbind "$S/system-tmp" /tmp || fail "cannot make a private /tmp"
+fi
 "$@"
 status=$?
 exit $status
@@ -129,6 +150,9 @@ if reply is None:
     sys.stderr.write("sandbox: no reply for %s\n" % json.dumps(args))
     sys.exit(99)
 script = os.path.join(reply, "script")
+if os.path.exists(os.path.join(reply, "replace")):
+    with open(script) as f:
+        os.execve("/bin/sh", ["/bin/sh", "-c", f.read(), NAME] + args[1:], dict(os.environ, ASSISTANT_STATE=STATE))
 if os.path.exists(script):
     with open(script) as f:
         subprocess.call(["/bin/sh", "-c", f.read(), NAME] + args[1:], env=dict(os.environ, ASSISTANT_STATE=STATE))
@@ -151,11 +175,14 @@ sys.exit(status)
 class Reply:
     """What one stand-in writes and how it exits."""
 
-    def __init__(self, stdout=b"", status=0, stderr=b"", script=None):
+    def __init__(self, stdout=b"", status=0, stderr=b"", script=None, replace=False):
         self.stdout = bytes(stdout)
         self.stderr = bytes(stderr)
         self.status = int(status)
         self.script = script
+        self.replace = bool(replace)
+        if self.replace and script is None:
+            raise ValueError("replace=True needs a script")
 
 
 class Machine:
@@ -163,7 +190,7 @@ class Machine:
     and the names in /dev. Use it as a context manager; run() and popen()
     start commands on it, calls() reads the call log."""
 
-    def __init__(self, replies, after_open=None, dev=None, absent=(), log=False):
+    def __init__(self, replies, after_open=None, dev=None, absent=(), log=False, private_tmp=False):
         self.replies = dict(replies)
         self.absent = set(absent)
         if not self.absent <= {os.path.basename(p) for p in STANDINS}:
@@ -173,7 +200,10 @@ class Machine:
         for name in self.dev or []:
             if not name or name in (".", "..") or "/" in name or "\n" in name or "\0" in name:
                 raise ValueError("not a plain /dev name: %r" % name)
-        self.log = bool(log)
+        if log not in (False, True, "unread"):
+            raise ValueError("log is False, True or 'unread'")
+        self.log = log
+        self.private_tmp = bool(private_tmp)
         self.root = None
         self.starts = 0
         self._log_reader = None
@@ -189,7 +219,7 @@ class Machine:
         try:
             self._write_scenario()
             if self.log:
-                self._log_reader = _LogReader(os.path.join(self.root, "log.sock"))
+                self._log_reader = _LogReader(os.path.join(self.root, "log.sock"), read=self.log != "unread")
             probe = self.run(["true"], timeout=30)
         except BaseException:
             self.__exit__(None, None, None)
@@ -223,6 +253,8 @@ class Machine:
                 if reply.script is not None:
                     with open(os.path.join(folder, "script"), "w") as f:
                         f.write(reply.script)
+                if reply.replace:
+                    open(os.path.join(folder, "replace"), "w").close()
         os.makedirs(state, exist_ok=True)
         open(os.path.join(state, "calls.log"), "w").close()
         for path in STANDINS:
@@ -233,9 +265,12 @@ class Machine:
                 continue
             script = os.path.join(folder, name)
             with open(script, "w") as f:
-                f.write(_STANDIN.format(python=sys.executable, state=state, name=name))
+                f.write(_STANDIN.format(python=_PYTHON, state=state, name=name))
             os.chmod(script, 0o755)
         os.chmod(self.root, 0o755)
+        if self.private_tmp:
+            os.mkdir(self.system_tmp())
+            os.chmod(self.system_tmp(), 0o1777)
         # The log socket is bound over a file in a private /dev.
         dev = self.dev if self.dev is not None or not self.log else []
         if dev is not None:
@@ -278,6 +313,10 @@ class Machine:
         this machine (counting from 1), by default the latest one."""
         return os.path.join(self.root, "tmp-%d" % (start or self.starts))
 
+    def system_tmp(self):
+        """The machine's own "/tmp", seen from outside (`private_tmp=True`)."""
+        return os.path.join(self.root, "system-tmp")
+
     def state_path(self, *parts):
         """A path in the state folder that stand-in scripts see as
         $ASSISTANT_STATE."""
@@ -286,8 +325,8 @@ class Machine:
     def log_records(self):
         """Every record the machine's system log has received so far, in
         order, each a LogRecord. Needs `log=True`."""
-        if self._log_reader is None:
-            raise RuntimeError("this machine has no system log (log=True)")
+        if self._log_reader is None or self.log == "unread":
+            raise RuntimeError("this machine has no system log that is read (log=True)")
         return self._log_reader.records()
 
     def calls(self):
@@ -322,15 +361,16 @@ class _LogReader:
     """The test's end of a machine's /dev/log: reads every datagram as it
     arrives, so a program never waits on a full socket queue."""
 
-    def __init__(self, path):
+    def __init__(self, path, read=True):
         self.path = path
         self.socket = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
         self.socket.bind(path)
         os.chmod(path, 0o666)
         self.datagrams = []
         self.condition = threading.Condition()
-        self.thread = threading.Thread(target=self._read, daemon=True)
-        self.thread.start()
+        self.thread = threading.Thread(target=self._read, daemon=True) if read else None
+        if self.thread is not None:
+            self.thread.start()
 
     _STOP = b"\0stop"
 
@@ -363,8 +403,9 @@ class _LogReader:
 
     def close(self):
         # Closing the socket would not wake a thread blocked reading it.
-        self._send(self._STOP)
-        self.thread.join(timeout=10)
+        if self.thread is not None:
+            self._send(self._STOP)
+            self.thread.join(timeout=10)
         self.socket.close()
 
 

@@ -1,0 +1,52 @@
+#pragma once
+// The private copy against the signals that end the program: SIGINT,
+// SIGTERM or SIGHUP while the package is read, copied or checked removes the
+// copy before the signal takes its course.
+
+#include <signal.h>
+
+#include <string>
+
+/// While armed, an ending signal removes the file `file` and then the folder
+/// `folder` (unlink and rmdir, safe inside a signal handler), puts back the
+/// program's own handling of that signal and raises it again, so it ends
+/// the program as it would have or runs the program's own handler. A signal
+/// the program ignores stays ignored. The command runner's own guard, armed
+/// inside this one while a tool runs, ends the tool's group first and then
+/// raises the signal into this one: the tool, then the copy, then the
+/// signal's course.
+/// One copy at a time in the process; arming a second one does nothing.
+class CopyRemovalOnSignal {
+ public:
+  /// Blocks the ending signals until arm(): a signal that comes while the
+  /// copy is being made waits until its removal is in place.
+  CopyRemovalOnSignal();
+  CopyRemovalOnSignal(const CopyRemovalOnSignal&) = delete;
+  CopyRemovalOnSignal& operator=(const CopyRemovalOnSignal&) = delete;
+  /// Disarms (see disarm()) and unblocks.
+  ~CopyRemovalOnSignal();
+
+  /// Starts guarding `file` in `folder` and unblocks the ending signals.
+  void arm(const std::string& folder, const std::string& file) noexcept;
+  /// True once a signal has removed the copy (and the program went on).
+  static bool removedBySignal() noexcept;
+  /// Runs `remove` (which removes the copy, or hands it on) with the ending
+  /// signals blocked, then puts the program's own handling back; a signal
+  /// that came meanwhile then takes its course. Later calls do nothing.
+  template <typename Remove>
+  void disarm(Remove remove) noexcept {
+    block();
+    remove();
+    restore();
+    unblock();
+  }
+
+ private:
+  void block() noexcept;
+  void restore() noexcept;
+  void unblock() noexcept;
+
+  sigset_t previousMask_;
+  bool masked_ = false;
+  bool armed_ = false;
+};

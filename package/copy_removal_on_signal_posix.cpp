@@ -1,0 +1,104 @@
+// The copy's removal from inside a signal handler: only unlink, rmdir,
+// sigaction and raise there, all async-signal-safe, on paths written before
+// the handler was installed.
+
+#include <limits.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <iterator>
+
+#include "package/copy_removal_on_signal.h"
+
+namespace {
+
+constexpr int endingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+char guardedFile[PATH_MAX];
+char guardedFolder[PATH_MAX];
+volatile sig_atomic_t guarding = 0;
+volatile sig_atomic_t removed = 0;
+struct sigaction previousActions[std::size(endingSignals)];
+bool caught[std::size(endingSignals)];
+
+extern "C" void removeCopyAndGoOn(int sig) {
+  const int savedErrno = errno;
+  if (guarding != 0) {
+    guarding = 0;
+    ::unlink(guardedFile);
+    ::rmdir(guardedFolder);
+    removed = 1;
+  }
+  for (std::size_t i = 0; i < std::size(endingSignals); ++i) {
+    if (endingSignals[i] != sig) continue;
+    // The signal is blocked while this runs: raised again under the
+    // program's own handling, it takes its course as soon as this returns.
+    ::sigaction(sig, &previousActions[i], nullptr);
+    ::raise(sig);
+  }
+  errno = savedErrno;
+}
+
+bool copyText(char (&to)[PATH_MAX], const std::string& from) {
+  if (from.size() >= sizeof(to)) return false;
+  std::memcpy(to, from.c_str(), from.size() + 1);
+  return true;
+}
+
+sigset_t endingSignalSet() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int sig : endingSignals) sigaddset(&set, sig);
+  return set;
+}
+
+}  // namespace
+
+CopyRemovalOnSignal::CopyRemovalOnSignal() { block(); }
+
+CopyRemovalOnSignal::~CopyRemovalOnSignal() {
+  disarm([] {});
+}
+
+void CopyRemovalOnSignal::block() noexcept {
+  if (masked_) return;
+  const sigset_t set = endingSignalSet();
+  masked_ = ::sigprocmask(SIG_BLOCK, &set, &previousMask_) == 0;
+}
+
+void CopyRemovalOnSignal::unblock() noexcept {
+  if (!masked_) return;
+  masked_ = false;
+  ::sigprocmask(SIG_SETMASK, &previousMask_, nullptr);
+}
+
+void CopyRemovalOnSignal::arm(const std::string& folder, const std::string& file) noexcept {
+  if (!armed_ && guarding == 0 && copyText(guardedFolder, folder) && copyText(guardedFile, file)) {
+    removed = 0;
+    guarding = 1;
+    armed_ = true;
+    struct sigaction removing {};
+    removing.sa_handler = removeCopyAndGoOn;
+    removing.sa_mask = endingSignalSet();
+    removing.sa_flags = 0;
+    for (std::size_t i = 0; i < std::size(endingSignals); ++i) {
+      caught[i] = false;
+      if (::sigaction(endingSignals[i], nullptr, &previousActions[i]) != 0) continue;
+      // Ignored (as under nohup): stays ignored, and nothing ends the program.
+      if ((previousActions[i].sa_flags & SA_SIGINFO) == 0 && previousActions[i].sa_handler == SIG_IGN) continue;
+      caught[i] = ::sigaction(endingSignals[i], &removing, nullptr) == 0;
+    }
+  }
+  unblock();
+}
+
+void CopyRemovalOnSignal::restore() noexcept {
+  if (!armed_) return;
+  armed_ = false;
+  guarding = 0;
+  for (std::size_t i = 0; i < std::size(endingSignals); ++i)
+    if (caught[i]) ::sigaction(endingSignals[i], &previousActions[i], nullptr);
+}
+
+bool CopyRemovalOnSignal::removedBySignal() noexcept { return removed != 0; }

@@ -1,0 +1,125 @@
+#!/usr/bin/env python3
+"""A stand-in for Apple's release tools, named by the link it is started as:
+codesign, xcrun (notarytool, stapler), hdiutil, ditto, spctl, plutil.
+
+Each call is appended to STANDIN_LOG as one JSON list: the tool's name and
+its arguments (hdiutil create adds the listing of its source folder). The
+answers follow the real tools' output; the scenario comes from the
+environment:
+  STANDIN_NOTARY_INVALID  "zip" or "dmg": notarytool's verdict on a file
+                          with that ending is "Invalid" (else "Accepted")
+  STANDIN_VALIDATE_FAILS  "app" or "dmg": stapler validate finds no ticket
+                          on such a file
+"""
+
+import json
+import os
+import plistlib
+import shutil
+import sys
+
+NOTARY_LOG = {
+    "logFormatVersion": 1, "status": "Invalid", "statusSummary": "Archive contains critical validation errors",
+    "issues": [{"severity": "error", "path": "DriverAssistant.zip/DriverAssistant.app/Contents/MacOS/DriverAssistant",
+                "message": "The signature of the binary is invalid."}],
+}
+
+
+def record(entry):
+    with open(os.environ["STANDIN_LOG"], "a") as log:
+        log.write(json.dumps(entry) + "\n")
+
+
+def listing(folder):
+    names = []
+    for name in sorted(os.listdir(folder)):
+        path = os.path.join(folder, name)
+        if os.path.islink(path):
+            names.append(f"{name} -> {os.readlink(path)}")
+        else:
+            names.append(name + ("/" if os.path.isdir(path) else ""))
+    return names
+
+
+def codesign(args):
+    target = args[-1]
+    if "--verify" in args:
+        print(f"{target}: valid on disk\n{target}: satisfies its Designated Requirement", file=sys.stderr)
+    elif target.endswith(".app"):
+        # As the real tool, sealing the bundle's resources inside it.
+        os.makedirs(os.path.join(target, "Contents", "_CodeSignature"), exist_ok=True)
+        open(os.path.join(target, "Contents", "_CodeSignature", "CodeResources"), "w").close()
+        print(f"{target}: signed app bundle with Mach-O universal (x86_64 arm64) [com.orventa.DriverAssistant]",
+              file=sys.stderr)
+    return 0
+
+
+def xcrun(args):
+    if args[:2] == ["notarytool", "submit"]:
+        file = args[2]
+        invalid = os.environ.get("STANDIN_NOTARY_INVALID")
+        status = "Invalid" if invalid and file.endswith("." + invalid) else "Accepted"
+        print("Conducting pre-submission checks and initiating connection to the Apple notary service...",
+              file=sys.stderr)
+        print(json.dumps({"id": "2efe2717-52ef-43a5-96dc-0797e4ca1041", "message": "Processing complete",
+                          "status": status}))
+        return 0
+    if args[:2] == ["notarytool", "log"]:
+        print(json.dumps(NOTARY_LOG, indent=2))
+        return 0
+    if args[:2] == ["stapler", "staple"]:
+        print(f"Processing: {args[2]}\nThe staple and validate action worked!")
+        return 0
+    if args[:2] == ["stapler", "validate"]:
+        fails = os.environ.get("STANDIN_VALIDATE_FAILS")
+        if fails and args[2].endswith("." + fails):
+            print(f"Processing: {args[2]}\n{args[2]} does not have a ticket stapled to it.")
+            return 65
+        print(f"Processing: {args[2]}\nThe validate action worked!")
+        return 0
+    print(f"xcrun: error: unexpected arguments {args}", file=sys.stderr)
+    return 72
+
+
+def hdiutil(args):
+    image = args[-1]
+    with open(image, "w") as f:
+        f.write("disk image of " + json.dumps(listing(args[args.index("-srcfolder") + 1])))
+    print(f"created: {image}")
+    return 0
+
+
+def ditto(args):
+    if args[:3] == ["-c", "-k", "--keepParent"]:
+        with open(args[4], "w") as f:
+            f.write("zip archive of " + os.path.basename(args[3]))
+    else:
+        shutil.copytree(args[0], args[1], symlinks=True)
+    return 0
+
+
+def spctl(args):
+    print(f"{args[-1]}: accepted\nsource=Notarized Developer ID\norigin=Developer ID Application: ORVENTA",
+          file=sys.stderr)
+    return 0
+
+
+def plutil(args):
+    # plutil -extract KEY raw -o - FILE
+    with open(args[-1], "rb") as f:
+        print(plistlib.load(f)[args[1]])
+    return 0
+
+
+def main():
+    tool, args = os.path.basename(sys.argv[0]), sys.argv[1:]
+    entry = [tool] + args
+    if tool == "hdiutil":
+        entry.append(listing(args[args.index("-srcfolder") + 1]))
+    record(entry)
+    return {"codesign": codesign, "xcrun": xcrun, "hdiutil": hdiutil, "ditto": ditto, "spctl": spctl,
+            "plutil": plutil}[tool](args)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
