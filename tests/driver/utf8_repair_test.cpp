@@ -127,7 +127,7 @@ DifferentialInputs differentialInputs() {
   // every kind of lead byte (C2..DF, E0, E1..EC, ED, EE..EF, F0, F1..F3, F4;
   // Thai, Devanagari and Tamil are led by E0) and a few ill-formed sequences
   // of each kind: short inputs, and inputs of 64 to 4096 bytes, so that a
-  // check that takes the text in blocks (eight bytes at a time) meets faults
+  // check that takes the text in steps of eight bytes meets faults
   // and cut characters in every place of a block and across blocks' borders.
   const std::string characters[] = {
       "a", " ", "\n", "\u0080", "\u00E9", "\u00DF", "\u07FF",              // ASCII; C2..DF
