@@ -36,7 +36,8 @@ inline constexpr std::uint64_t maximumPackageSize = std::uint64_t(512) << 20;
 /// driver-state queries ("systemextensionsctl list", "pkgutil --pkg-info")
 /// and for opening the installer package, and 300 s for the package's
 /// signature check and trust assessment (the assessment may ask the network
-/// about notarization); the test-only variant allows 3 s for every tool.
+/// about notarization); the test-only variant allows 3 s for the queries,
+/// 4 s for the package checks and 5 s for the opener.
 extern const std::chrono::milliseconds driverQueryTimeLimit;
 extern const std::chrono::milliseconds packageCheckTimeLimit;
 extern const std::chrono::milliseconds openerTimeLimit;

@@ -18,13 +18,16 @@
 
 #include "common/descriptor.h"
 #include "common/directory.h"
+#include "tests/package/scratch_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 TEST(DirectoryEntries, GivesTheNamesInsideWithoutDotEntries) {
-  const fs::path folder = fs::temp_directory_path() / ("common-test-" + std::to_string(::getpid()));
+  // Removed with its scratch folder however the test ends.
+  const ScratchFolder scratch("common-test");
+  const fs::path folder = scratch.path() / "dev";
   fs::create_directories(folder / "cu.wchusbserial1410");
   std::ofstream(folder / "a file with spaces").put('x');
 

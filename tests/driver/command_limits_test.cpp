@@ -188,17 +188,43 @@ TEST(RunWithoutOutput, HasTheTimeLimitToo) {
   EXPECT_TRUE(noChildren());
 }
 
-// In a forked copy of this program that adopts orphans, a tool (with a
-// grandchild) sends that copy `sig` while it runs. Exit 0 when the copy
-// ended by that very signal and nothing it started is left running.
-int endedBySignalDuringARun(int sig) {
+// Where the runner waits when an ending signal comes: reading the tool's
+// output, waiting for its end after end of file, and running an opener,
+// whose output goes nowhere. The tool (with a grandchild) sends the signal
+// to the program that started it.
+struct SignalledWait {
+  const char* name;
+  bool captureOutput;
+  std::vector<std::string> steps;  // "SIG" stands for the signal's number
+};
+
+const SignalledWait signalledWaits[] = {
+    {"reading output", true, {"grandchild", "60000", "kill-parent", "SIG", "sleep", "60000"}},
+    {"after end of file", true, {"close", "grandchild", "60000", "sleep", "200", "kill-parent", "SIG", "sleep", "60000"}},
+    {"without output", false, {"grandchild", "60000", "sleep", "200", "kill-parent", "SIG", "sleep", "60000"}},
+};
+
+// The tool's limit in these runs; the signal must take effect long before.
+constexpr std::chrono::seconds signalledRunLimit{10};
+
+// In a forked copy of this program that adopts orphans, runs the tool of
+// `wait`, which sends that copy `sig`. Exit 0 when the copy ended by that
+// very signal and nothing it started is left running.
+int endedBySignalDuringARun(int sig, const SignalledWait& wait) {
   const pid_t reaper = fork();
   if (reaper == 0) {
     if (!adoptOrphans()) _exit(10);
     const pid_t assistant = fork();
     if (assistant == 0) {
+      std::vector<std::string> steps = wait.steps;
+      for (std::string& step : steps)
+        if (step == "SIG") step = std::to_string(sig);
       try {
-        run(child, {"grandchild", "60000", "kill-parent", std::to_string(sig), "sleep", "60000"}, 30s);
+        if (wait.captureOutput) {
+          run(child, steps, signalledRunLimit);
+        } else {
+          runWithoutOutput(child, steps, signalledRunLimit);
+        }
       } catch (...) {
       }
       _exit(11);  // not reached: the signal ends this process
@@ -222,7 +248,15 @@ int endedBySignalDuringARun(int sig) {
 
 TEST(RunEndingSignal, EndsTheToolsGroupThenTheProgramAsTheSignalSays) {
   if (!canAdoptOrphans) GTEST_SKIP() << noSubreaper;
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) EXPECT_EQ(endedBySignalDuringARun(sig), 0) << "signal " << sig;
+  for (const SignalledWait& wait : signalledWaits) {
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+      const Clock::time_point start = Clock::now();
+      EXPECT_EQ(endedBySignalDuringARun(sig, wait), 0) << wait.name << ", signal " << sig;
+      // Not at the tool's limit: at once.
+      EXPECT_LT(Clock::now() - start, signalledRunLimit / 2) << wait.name << ", signal " << sig;
+      if (HasFailure()) return;  // each further case would wait for the limit too
+    }
+  }
 }
 
 volatile sig_atomic_t handled = 0;

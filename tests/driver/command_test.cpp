@@ -57,6 +57,12 @@ TEST(Run, ResultTable) {
       {"streams interleaved in write order", {"out", "1", "err", "2", "out", "3", "err", "4\n"}, 0, "1234\n"},
       {"character split across writes", {"bytewise", "E282AC", "40"}, 0, "\u20AC"},
       {"0xFF becomes one U+FFFD", {"hex", "61FF62", "out", " c"}, 0, "a\uFFFDb c"},
+      // Ill-formed or cut at the very end of the output, one to three bytes
+      // before it.
+      {"a lone lead byte before the last line feed", {"hex", "636166E90A"}, 0, "caf\uFFFD\n"},
+      {"a lead byte last", {"hex", "636166E9"}, 0, "caf\uFFFD"},
+      {"a four-byte character cut after three", {"out", "a", "hex", "F09F98"}, 0, "a\uFFFD"},
+      {"0xFF three bytes before the end", {"hex", "61FF6263"}, 0, "a\uFFFDbc"},
       {"control characters and NUL kept", {"hex", "000D0A092007"}, 0, std::string("\0\r\n\t \a", 6)},
   };
   for (const Case& c : cases) {

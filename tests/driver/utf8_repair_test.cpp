@@ -1,16 +1,16 @@
-#include <cstdint>
+#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "driver/command.h"
 #include "driver/utf8_repair.h"
+#include "tests/package/scratch_folder.h"
 
 namespace {
 
@@ -66,117 +66,159 @@ TEST(RepairedUTF8, WellFormedInputKeepsItsBuffer) {
   EXPECT_EQ(validUTF8Length(result), result.size());
 }
 
-// Inputs for the comparison with CPython, grouped by length.
-struct Group {
-  std::uint8_t length;
-  std::vector<std::string> inputs;
+// Inputs for the comparison with CPython, one after the other in one block,
+// each followed by a line feed. CPython decodes the whole block at once: a
+// line feed ends any sequence before it the way the end of input does (its
+// maximal subpart becomes one U+FFFD either way) and always decodes to
+// itself, so the block decodes to each input's own result followed by a line
+// feed. Each input is still repaired on its own here, ends of input included.
+class DifferentialInputs {
+ public:
+  void add(std::string_view input) {
+    joined_.append(input);
+    ends_.push_back(joined_.size());
+    joined_.push_back('\n');
+  }
+  std::size_t size() const { return ends_.size(); }
+  std::string_view operator[](std::size_t i) const {
+    const std::size_t begin = i == 0 ? 0 : ends_[i - 1] + 1;
+    return std::string_view(joined_).substr(begin, ends_[i] - begin);
+  }
+  const std::string& joined() const { return joined_; }
+
+ private:
+  std::string joined_;
+  std::vector<std::size_t> ends_;
 };
 
-void allStrings(const std::string& alphabet, std::size_t length, std::string& prefix, std::vector<std::string>& out) {
-  if (prefix.size() == length) {
-    out.push_back(prefix);
-    return;
-  }
-  for (char b : alphabet) {
-    prefix.push_back(b);
-    allStrings(alphabet, length, prefix, out);
-    prefix.pop_back();
+// Every string of `length` bytes drawn from `alphabet`.
+void addAllStrings(const std::string& alphabet, std::size_t length, DifferentialInputs& out) {
+  std::vector<std::size_t> digits(length, 0);
+  std::string s(length, alphabet[0]);
+  for (;;) {
+    out.add(s);
+    std::size_t i = length;
+    while (i > 0 && ++digits[i - 1] == alphabet.size()) digits[i - 1] = 0, s[i - 1] = alphabet[0], --i;
+    if (i == 0) return;
+    s[i - 1] = alphabet[digits[i - 1]];
   }
 }
 
-std::vector<Group> differentialInputs() {
+DifferentialInputs differentialInputs() {
   std::string everyByte;
   for (int b = 0; b < 256; ++b) everyByte.push_back(static_cast<char>(b));
   const std::string boundaries =
       bytesFromHex("00 41 7F 80 8F 90 9F A0 BF C0 C1 C2 DF E0 E1 EC ED EE EF F0 F1 F3 F4 F5 F7 F8 FF");
-  std::vector<Group> groups;
-  std::string prefix;
-  for (std::uint8_t length : {1, 2}) {
-    groups.push_back({length, {}});
-    allStrings(everyByte, length, prefix, groups.back().inputs);
-  }
-  for (std::uint8_t length : {3, 4, 5}) {
-    groups.push_back({length, {}});
-    allStrings(boundaries, length, prefix, groups.back().inputs);
-  }
+  DifferentialInputs inputs;
+  for (std::size_t length : {1, 2}) addAllStrings(everyByte, length, inputs);
+  for (std::size_t length : {3, 4, 5}) addAllStrings(boundaries, length, inputs);
   // Random strings, half of their bytes from the boundaries; a fixed seed so
   // a difference can be reproduced.
   std::mt19937 random(20240531);
-  std::vector<Group> byLength(33);
+  const auto anyByte = [&] {
+    return random() % 2 ? boundaries[random() % boundaries.size()] : static_cast<char>(random() % 256);
+  };
   for (int i = 0; i < 100000; ++i) {
-    const std::size_t length = 1 + random() % 32;
-    std::string s;
-    for (std::size_t j = 0; j < length; ++j)
-      s.push_back(random() % 2 ? boundaries[random() % boundaries.size()] : static_cast<char>(random() % 256));
-    byLength[length].length = static_cast<std::uint8_t>(length);
-    byLength[length].inputs.push_back(s);
+    std::string s(1 + random() % 32, '\0');
+    for (char& b : s) b = anyByte();
+    inputs.add(s);
   }
-  // Longer text that is well-formed but for a byte or two: long enough for
-  // the check that takes eight bytes at a time, with its faults and cut
-  // characters in every place of a block and across blocks' borders.
-  const std::string characters[] = {"a",      " ",      "\n",     "\u00E9",     "\u00DF",
-                                    "\u2013", "\u65E5", "\uFFFD", "\U0001F600", "\U0010FFFF"};
-  std::vector<Group> longer(256);
+  // Longer text that is well-formed but for a byte or two, from characters of
+  // every kind of lead byte (C2..DF, E0, E1..EC, ED, EE..EF, F0, F1..F3, F4;
+  // Thai, Devanagari and Tamil are led by E0) and a few ill-formed sequences
+  // of each kind: short inputs, and inputs of 64 to 4096 bytes, so that a
+  // check that takes the text in steps of eight bytes meets faults
+  // and cut characters in every place of a block and across blocks' borders.
+  const std::string characters[] = {
+      "a", " ", "\n", "\u0080", "\u00E9", "\u00DF", "\u07FF",              // ASCII; C2..DF
+      "\u0800", "\u0E01", "\u0915", "\u0BA4", "\u0FFF",                    // E0
+      "\u1000", "\u2013", "\u65E5", "\uCFFF",                              // E1..EC
+      "\uD000", "\uD7FF",                                                  // ED
+      "\uE000", "\uFEFF", "\uFFFD", "\uFFFF",                              // EE..EF
+      "\U00010000", "\U0001F600", "\U0003FFFF",                            // F0
+      "\U00040000", "\U000FFFFF",                                          // F1..F3
+      "\U00100000", "\U0010FFFF",                                          // F4
+      "\xE0\x80\xBF", "\xE0\x9F\x80", "\xED\xA0\x80", "\xED\xBF\xBF",      // overlong, surrogates
+      "\xF0\x80\x80\x80", "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80",          // overlong, too large
+      "\xC0\xAF", "\xC1\xBF", "\xF5\x80\x80\x80", "\xFF", "\x80", "\xBF",  // never in UTF-8
+      "\xE0\xB8", "\xED\x9F", "\xF0\x9F\x98", "\xF4\x8F", "\xC3",          // cut
+  };
+  constexpr std::size_t wellFormedCharacters = 29;
+  // About `target` bytes of text with up to `illFormed` of the ill-formed
+  // sequences above, and with `faults` a few random bytes overwritten and
+  // perhaps a character cut at the end.
+  const auto someText = [&](std::size_t target, std::size_t illFormed, bool faults) {
+    std::string s;
+    while (s.size() < target) {
+      if (random() % 3 == 0) {
+        s.append(1 + random() % 20, 'x');
+      } else if (illFormed > 0 && random() % 40 == 0) {
+        s += characters[wellFormedCharacters + random() % (std::size(characters) - wellFormedCharacters)];
+        --illFormed;
+      } else {
+        s += characters[random() % wellFormedCharacters];
+      }
+    }
+    if (!faults) return s;
+    for (int n = random() % 3; n > 0; --n) s[random() % s.size()] = anyByte();
+    if (random() % 4 == 0) s.resize(s.size() - 1 - random() % 3);
+    return s;
+  };
   for (int i = 0; i < 60000; ++i) {
-    std::string s;
     const std::size_t target = 16 + random() % 80;
-    while (s.size() < target) s += random() % 3 ? std::string(1 + random() % 20, 'x') : characters[random() % 10];
-    for (int faults = random() % 3; faults > 0; --faults)
-      s[random() % s.size()] = random() % 2 ? boundaries[random() % boundaries.size()] : static_cast<char>(random() % 256);
-    if (random() % 4 == 0) s.resize(s.size() - 1 - random() % 3);  // perhaps a character cut at the end
-    longer[s.size()].length = static_cast<std::uint8_t>(s.size());
-    longer[s.size()].inputs.push_back(s);
+    inputs.add(someText(target, random() % 2, true));
   }
-  for (std::vector<Group>* list : {&byLength, &longer})
-    for (Group& g : *list)
-      if (!g.inputs.empty()) groups.push_back(std::move(g));
-  return groups;
+  for (int i = 0; i < 6000; ++i) {
+    const std::size_t target = 64 + random() % (4096 - 64 + 1);
+    inputs.add(someText(target, random() % 3, true));
+  }
+  // Well-formed text of every length from 64 to 4096 bytes but for its last
+  // character, which may be cut: the end of input in every place of a block.
+  for (std::size_t length = 64; length <= 4096; ++length) {
+    std::string s = someText(length, 0, false);
+    s.resize(length);
+    inputs.add(s);
+  }
+  return inputs;
 }
 
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+std::string fileContents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  std::string text(in ? static_cast<std::size_t>(in.tellg()) : 0, '\0');
+  in.seekg(0);
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  return text;
 }
 
 TEST(RepairedUTF8, SameAsCPythonOnEveryShortAndManyRandomInputs) {
-  const std::vector<Group> groups = differentialInputs();
-  char directory[] = "/tmp/utf8_repair_test.XXXXXX";
-  ASSERT_NE(mkdtemp(directory), nullptr);
-  const std::string inputPath = std::string(directory) + "/in", outputPath = std::string(directory) + "/out";
-  {
-    std::ofstream in(inputPath, std::ios::binary);
-    for (const Group& g : groups) {
-      const std::uint32_t n = static_cast<std::uint32_t>(g.inputs.size());
-      const char header[5] = {char(n >> 24), char(n >> 16), char(n >> 8), char(n), char(g.length)};
-      in.write(header, 5);
-      for (const std::string& s : g.inputs) in.write(s.data(), static_cast<std::streamsize>(s.size()));
-    }
-  }
+  const DifferentialInputs inputs = differentialInputs();
+  // Under TMPDIR, and removed however the test ends.
+  const ScratchFolder scratch("utf8-repair-test");
+  const std::string inputPath = scratch.write("inputs", inputs.joined());
+  const std::string outputPath = (scratch.path() / "reference").string();
   const CommandResult python = run(PYTHON3, {UTF8_REFERENCE, inputPath, outputPath}, std::chrono::seconds(60));
   ASSERT_EQ(python.status, 0) << python.output;
-  const std::string reference = readFile(outputPath);
-  std::remove(inputPath.c_str());
-  std::remove(outputPath.c_str());
-  rmdir(directory);
+  const std::string referenceText = fileContents(outputPath);
+  const std::string_view reference = referenceText;
 
-  std::size_t at = 0, compared = 0, differences = 0;
-  for (const Group& g : groups) {
-    ASSERT_LE(at + g.inputs.size(), reference.size());
-    const std::string lengths = reference.substr(at, g.inputs.size());
-    at += g.inputs.size();
-    for (std::size_t i = 0; i < g.inputs.size(); ++i) {
-      const std::size_t length = static_cast<unsigned char>(lengths[i]);
-      const std::string_view want = std::string_view(reference).substr(at, length);
-      at += length;
-      ++compared;
-      if (repairedUTF8(g.inputs[i]) != want && ++differences <= 10)
-        ADD_FAILURE() << "input " << hexOf(g.inputs[i]) << ": CPython gives " << hexOf(std::string(want))
-                      << ", repairedUTF8 " << hexOf(repairedUTF8(g.inputs[i]));
-    }
+  // Each input's result is the reference up to the line feed that follows as
+  // many line feeds as the input itself holds (ASCII stays as it is).
+  std::size_t at = 0, differences = 0;
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    std::size_t end = reference.find('\n', at);
+    for (auto n = std::count(inputs[i].begin(), inputs[i].end(), '\n'); n > 0 && end != reference.npos; --n)
+      end = reference.find('\n', end + 1);
+    ASSERT_NE(end, reference.npos) << "CPython's output ends before input " << i;
+    const std::string_view want = reference.substr(at, end - at);
+    at = end + 1;
+    const std::string got = repairedUTF8(std::string(inputs[i]));
+    if (got != want && ++differences <= 10)
+      ADD_FAILURE() << "input " << hexOf(std::string(inputs[i])) << ": CPython gives " << hexOf(std::string(want))
+                    << ", repairedUTF8 " << hexOf(got);
   }
   EXPECT_EQ(at, reference.size());
-  EXPECT_EQ(differences, 0u) << "of " << compared << " inputs";
-  EXPECT_GT(compared, 15000000u);
+  EXPECT_EQ(differences, 0u) << "of " << inputs.size() << " inputs";
+  EXPECT_GT(inputs.size(), 15000000u);
 }
 
 }  // namespace

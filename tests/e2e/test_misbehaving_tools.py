@@ -1,7 +1,9 @@
 """System tools that misbehave: ones that hang, a launcher that leaves
 SIGCHLD ignored, the assistant ended while a tool runs, and an opener that
-leaves a program running behind it. The test-only variant gives every tool
-3 s; nothing a tool started may outlive the assistant."""
+leaves a program running behind it. The test-only variant gives each kind
+of tool a limit of its own (3 s for the driver query, 4 s for the package
+checks, 5 s for the opener), so each test sees that its tool runs with its
+own limit; nothing a tool started may outlive the assistant."""
 
 import contextlib
 import time
@@ -11,7 +13,10 @@ import harness
 import scenario as s
 from scenario import Reply
 
-TEST_LIMIT = 3  # seconds, the test-only variant's limit for every tool
+# Seconds, the test-only variant's limits.
+QUERY_LIMIT = 3
+PACKAGE_LIMIT = 4
+OPENER_LIMIT = 5
 SLACK = 6  # seconds for starting the program and ending the tool's group
 
 HANGS = Reply(script="sleep 600")
@@ -50,21 +55,30 @@ class MisbehavingTools(unittest.TestCase):
                   if not (p.startswith("sh -c") or p.startswith("ps -e") or p.endswith("<defunct>"))]
         self.assertEqual(strays, [], "processes left behind")
 
+    def assertEndedAtItsLimit(self, machine, path, limit, took):
+        """The run of `path` failed at `limit` seconds, as the record says."""
+        failed = [r.message for r in machine.log_records() if (" run \"%s\"" % path) in r.message]
+        self.assertEqual(len(failed), 1, failed)
+        self.assertIn(": failed: %s did not finish within %d seconds., " % (path, limit), failed[0])
+        self.assertGreaterEqual(took, limit)
+        self.assertLess(took, limit + SLACK)
+
     def test_hanging_driver_query_gives_the_defaults(self):
         cases = [
-            # name, machine, first alert
-            ("listing hangs", with_reply(s.mac(receipt=True), "systemextensionsctl", HANGS), s.driver_needs_attention()),
-            ("receipt query hangs", with_reply(s.mac(listing=s.WAITING), "pkgutil --pkg-info", HANGS),
-             s.driver_needs_attention()),
-            ("receipt query hangs, nothing listed", with_reply(s.mac(), "pkgutil --pkg-info", HANGS),
-             s.driver_required()),
+            # name, machine, hanging tool, first alert
+            ("listing hangs", with_reply(s.mac(receipt=True, log=True), "systemextensionsctl", HANGS),
+             "/usr/bin/systemextensionsctl", s.driver_needs_attention()),
+            ("receipt query hangs", with_reply(s.mac(listing=s.WAITING, log=True), "pkgutil --pkg-info", HANGS),
+             "/usr/sbin/pkgutil", s.driver_needs_attention()),
+            ("receipt query hangs, nothing listed", with_reply(s.mac(log=True), "pkgutil --pkg-info", HANGS),
+             "/usr/sbin/pkgutil", s.driver_required()),
         ]
-        for name, machine, offer in cases:
+        for name, machine, path, offer in cases:
             with self.subTest(name), machine:
                 result, took, left = self.run_and_list(machine, [s.test_program()], ["2"])
                 self.assertEqual(result.stdout.decode(), offer.terminal_text(), result.stderr[-2000:])
                 self.assertEqual(result.returncode, 0)
-                self.assertLess(took, TEST_LIMIT + SLACK)
+                self.assertEndedAtItsLimit(machine, path, QUERY_LIMIT, took)
                 self.assertEqual(machine.calls(), s.DRIVER_STATE)
                 self.assertNothingLeft(left)
 
@@ -79,11 +93,12 @@ class MisbehavingTools(unittest.TestCase):
                 machine = with_reply(s.mac(), key, HANGS)
                 with self.subTest(name), machine:
                     result, took, left = self.run_and_list(machine, [bundle.executable], ["1", "1"])
-                    message = "%s did not finish within %d seconds." % (path, TEST_LIMIT)
+                    message = "%s did not finish within %d seconds." % (path, PACKAGE_LIMIT)
                     self.assertEqual(result.stdout.decode(),
                                      s.driver_required().terminal_text() + s.unable_to_continue(message).terminal_text(),
                                      result.stderr[-2000:])
-                    self.assertLess(took, TEST_LIMIT + SLACK)
+                    self.assertGreaterEqual(took, PACKAGE_LIMIT)
+                    self.assertLess(took, PACKAGE_LIMIT + SLACK)
                     # The tools check a private copy of the package.
                     self.assertEqual(machine.calls(), s.DRIVER_STATE + s.verification(s.PrivateCopy())[:steps])
                     self.assertNothingLeft(left)
@@ -97,9 +112,23 @@ class MisbehavingTools(unittest.TestCase):
                 with self.subTest(name), machine:
                     result, took, left = self.run_and_list(machine, [bundle.executable, "--self-check"])
                     self.assertEqual((result.returncode, result.stdout, result.stderr.decode()),
-                                     (1, b"", "%s did not finish within %d seconds.\n" % (path, TEST_LIMIT)))
-                    self.assertLess(took, TEST_LIMIT + SLACK)
+                                     (1, b"", "%s did not finish within %d seconds.\n" % (path, PACKAGE_LIMIT)))
+                    self.assertGreaterEqual(took, PACKAGE_LIMIT)
+                    self.assertLess(took, PACKAGE_LIMIT + SLACK)
                     self.assertNothingLeft(left)
+
+    def test_hanging_opener_ends_in_unable_to_continue(self):
+        # xdg-open neither opens the package nor exits: at its own limit the
+        # opening counts as failed, and whatever the stand-in started ends.
+        with s.BundleCopy(s.test_program()) as bundle, s.mac(installer=HANGS, log=True) as machine:
+            result, took, left = self.run_and_list(machine, [bundle.executable], ["1", "1"])
+            self.assertEqual(result.stdout.decode(),
+                             s.driver_required().terminal_text() + s.unable_to_continue(s.OPEN_FAILED).terminal_text(),
+                             result.stderr[-2000:])
+            self.assertEqual(result.returncode, 0)
+            self.assertEqual(machine.calls()[-1][0], "/usr/bin/xdg-open")
+            self.assertEndedAtItsLimit(machine, "/usr/bin/xdg-open", OPENER_LIMIT, took)
+            self.assertNothingLeft(left)
 
     def test_a_tool_that_leaves_its_group(self):
         # spctl moves into the assistant's own process group, where ending
@@ -114,8 +143,8 @@ class MisbehavingTools(unittest.TestCase):
             with machine:
                 result, took, left = self.run_and_list(machine, [bundle.executable, "--self-check"])
                 self.assertEqual((result.returncode, result.stdout, result.stderr.decode()),
-                                 (1, b"", "/usr/sbin/spctl did not finish within %d seconds.\n" % TEST_LIMIT))
-                self.assertLess(took, TEST_LIMIT + SLACK)
+                                 (1, b"", "/usr/sbin/spctl did not finish within %d seconds.\n" % PACKAGE_LIMIT))
+                self.assertLess(took, PACKAGE_LIMIT + SLACK)
                 self.assertNothingLeft(left)
 
     def test_a_launcher_that_ignores_sigchld(self):

@@ -12,9 +12,13 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <set>
+#include <stdexcept>
+#include <string>
 #include <system_error>
 
 #include "package/file_chunks.h"
+#include "tests/driver/process_probes.h"
 #include "tests/package/scratch_folder.h"
 
 namespace {
@@ -109,6 +113,25 @@ TEST(ReadFileChunks, FailuresAreThePlatformsErrors) {
     ::chmod(locked.c_str(), 0);
     expectError("unreadable", locked, EACCES);
   }
+}
+
+// Every read closes the file, however it ends: a read that left its
+// descriptor open would leak one per verification of the package.
+TEST(ReadFileChunks, LeavesNoDescriptorOpen) {
+  ScratchFolder folder;
+  const std::string path = folder.write("package.pkg", patterned(2 * fileChunkSize + 1));
+  const std::set<std::string> before = openDescriptors();
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(readAll(path).bytes.size(), 2 * fileChunkSize + 1);
+    // The consumer fails at the first chunk (a full disk for the copy).
+    EXPECT_THROW(readFileChunks(path, [](std::span<const unsigned char>) { throw std::runtime_error("full"); }),
+                 std::runtime_error);
+#ifdef __linux__
+    // The read fails after the open (Linux only, as above).
+    EXPECT_THROW(readAll("/proc/self/mem"), std::system_error);
+#endif
+  }
+  EXPECT_EQ(openDescriptors(), before);
 }
 
 // Changed by someone else while it is read: the bytes differ from what the

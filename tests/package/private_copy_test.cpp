@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@
 #include "package/private_copy.h"
 #include "package/stale_copies.h"
 #include "tests/package/scratch_folder.h"
+#include "tests/package/unprivileged_user.h"
 
 namespace {
 
@@ -77,6 +79,45 @@ TEST(PrivateCopy, OnlyTheUserCanEnterItsFolderAndItHoldsTheBytes) {
   copy->remove();
   EXPECT_FALSE(fs::exists(folder));
   EXPECT_TRUE(fs::is_empty(scratch.path()));
+}
+
+// A folder the unprivileged user owns, in `scratch`, for that user's
+// temporary files.
+fs::path userFolder(const ScratchFolder& scratch, const UnprivilegedUser& user) {
+  const fs::path folder = scratch.path() / "user tmp";
+  fs::create_directory(folder);
+  ::chmod(scratch.path().c_str(), 0755);  // mkdtemp made it 0700
+  if (::chown(folder.c_str(), user.uid, user.gid) != 0) throw std::system_error(errno, std::generic_category());
+  ::chmod(folder.c_str(), 0700);
+  return folder;
+}
+
+// As a user without privileges, the user's own umask must take nothing from
+// the folder's 0700: with 0177 the user could not even put the copy in it,
+// with 0400 it would be 0300, and no later run would clean it up.
+TEST(PrivateCopy, ItsFolderIsTheUsersWhateverTheUmask) {
+  const std::optional<UnprivilegedUser> user = unprivilegedUser();
+  if (!user) GTEST_SKIP() << "this test runs as root, and there is no user \"nobody\" to drop privileges to";
+  ScratchFolder scratch;
+  const fs::path folder = userFolder(scratch, *user);
+  TemporaryFolderSetting setting(folder.string());
+  for (const mode_t umask : {0000, 0022, 0077, 0177, 0400, 0477, 0777}) {
+    const int result = asUnprivilegedUser(*user, [umask] {
+      ::umask(umask);
+      const std::unique_ptr<PackageCopy> copy = makePrivateCopy(temporaryFolder());
+      copy->append({reinterpret_cast<const unsigned char*>("pkg"), 3});
+      copy->close();
+      const fs::path copyFolder = fs::path(copy->path()).parent_path();
+      if (permissions(copyFolder) != 0700) {
+        std::fprintf(stderr, "the folder's mode is %o\n", static_cast<unsigned>(permissions(copyFolder)));
+        return 1;
+      }
+      copy->remove();
+      return fs::exists(copyFolder) ? 2 : 0;
+    });
+    EXPECT_EQ(result, 0) << "umask " << std::oct << umask;
+  }
+  EXPECT_TRUE(fs::is_empty(folder));
 }
 
 TEST(PrivateCopy, EachCopyHasAFolderOfItsOwn) {
@@ -177,6 +218,47 @@ TEST(StaleCopies, RemovesAnOldCopyAndKeepsTheRest) {
   EXPECT_TRUE(fs::exists(shared / "CH34xVCPDriver.pkg"));
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_TRUE(fs::exists(victim / "keep"));
+}
+
+// A stale copy that cannot be removed (here: a folder inside it that its
+// owner made read-only) is skipped: the other stale copies still go, and the
+// cleanup never fails, so it never stops an installation. Only a user
+// without privileges meets such a folder.
+TEST(StaleCopies, OneThatResistsRemovalIsSkipped) {
+  const std::optional<UnprivilegedUser> user = unprivilegedUser();
+  if (!user) GTEST_SKIP() << "this test runs as root, and there is no user \"nobody\" to drop privileges to";
+  ScratchFolder scratch;
+  const fs::path folder = userFolder(scratch, *user);
+  TemporaryFolderSetting setting(folder.string());
+  const int result = asUnprivilegedUser(*user, [&folder] {
+    const auto makeOldCopy = [] {
+      std::unique_ptr<PackageCopy> copy = makePrivateCopy(temporaryFolder());
+      copy->close();
+      return fs::path(copy->path()).parent_path();
+    };
+    const fs::path resisting = makeOldCopy(), removable = makeOldCopy(), alsoRemovable = makeOldCopy();
+    const fs::path locked = resisting / "locked";
+    fs::create_directory(locked);
+    ScratchFolder::writeTo(locked / "file", "x");
+    ::chmod(locked.c_str(), 0500);
+    const std::time_t old = std::time(nullptr) - 2 * day;
+    const timespec times[2] = {{old, 0}, {old, 0}};
+    for (const fs::path& copy : {resisting, removable, alsoRemovable}) ::utimensat(AT_FDCWD, copy.c_str(), times, 0);
+
+    int status = 0;
+    try {
+      removeStaleCopies({folderEntries, removeTree}, folder.string(), static_cast<std::uint32_t>(::geteuid()),
+                        static_cast<std::int64_t>(std::time(nullptr)));
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "the cleanup failed: %s\n", e.what());
+      status = 1;
+    }
+    if (status == 0 && (fs::exists(removable) || fs::exists(alsoRemovable))) status = 2;
+    if (status == 0 && !fs::exists(locked / "file")) status = 3;  // this test's premise
+    ::chmod(locked.c_str(), 0700);                                // so the scratch folder can go
+    return status;
+  });
+  EXPECT_EQ(result, 0) << "1: the cleanup failed, 2: a removable stale copy stayed";
 }
 
 }  // namespace

@@ -6,14 +6,16 @@
 #include <fstream>
 #include <string>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 
 #include <stdlib.h>
 
 class ScratchFolder {
  public:
-  ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "package-test-XXXXXX").string();
+  /// `name` and six random characters name the folder.
+  explicit ScratchFolder(std::string_view name = "package-test") {
+    std::string pattern = (std::filesystem::temp_directory_path() / (std::string(name) + "-XXXXXX")).string();
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
   }
@@ -27,6 +29,7 @@ class ScratchFolder {
   const std::filesystem::path& path() const { return path_; }
 
   /// Writes `contents` to the file `name` in the folder; returns its path.
+  /// Throws when it cannot be written whole.
   std::string write(const std::string& name, std::string_view contents) const {
     return writeTo(path_ / name, contents);
   }
@@ -35,6 +38,8 @@ class ScratchFolder {
   static std::string writeTo(const std::filesystem::path& file, std::string_view contents) {
     std::ofstream out(file, std::ios::binary);
     out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
+    out.close();
+    if (!out) throw std::runtime_error("cannot write " + file.string());
     return file.string();
   }
 

@@ -47,9 +47,13 @@ class MacBundle(unittest.TestCase):
     def setUpClass(cls):
         cls.build = os.path.join(os.environ["ASSISTANT_TEST_OUTPUT"], "mac-bundle")
         shutil.rmtree(cls.build, ignore_errors=True)
+        # CMake's compiler probes for the two-architecture target leave
+        # folders in the temporary folder: one inside the build folder.
+        temporary = os.path.join(cls.build, "tmp")
+        os.makedirs(temporary)
         run = subprocess.run(["cmake", "-S", SOURCE, "-B", cls.build,
                               "-DCMAKE_TOOLCHAIN_FILE=" + os.path.join(SOURCE, "cmake", "mac", "toolchain.cmake")],
-                             capture_output=True, text=True, timeout=120)
+                             capture_output=True, text=True, timeout=120, env=dict(os.environ, TMPDIR=temporary))
         if run.returncode != 0:
             raise AssertionError("the Mac configuration failed:\n" + run.stdout + run.stderr)
 

@@ -57,7 +57,12 @@ class VendorPackageGuard(unittest.TestCase):
         args = ["cmake", "-S", self.tree, "-B", os.path.join(self.scratch, build), "-DASSISTANT_TESTS=OFF", *options]
         if mac:
             args.append("-DCMAKE_TOOLCHAIN_FILE=" + os.path.join(self.tree, "cmake", "mac", "toolchain.cmake"))
-        return subprocess.run(args, capture_output=True, text=True, timeout=120)
+        # CMake's compiler probes for the two-architecture Mac target leave
+        # folders in the temporary folder: one inside the scratch folder.
+        temporary = os.path.join(self.scratch, "tmp")
+        os.makedirs(temporary, exist_ok=True)
+        return subprocess.run(args, capture_output=True, text=True, timeout=120,
+                              env=dict(os.environ, TMPDIR=temporary))
 
     def build_package_step(self, build):
         return subprocess.run(["cmake", "--build", os.path.join(self.scratch, build), "--target",

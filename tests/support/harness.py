@@ -24,7 +24,7 @@ def app_path():
 
 
 def output_dir(*parts):
-    path = os.path.join(os.environ.get("ASSISTANT_TEST_OUTPUT", "/tmp"), *parts)
+    path = os.path.join(os.environ.get("ASSISTANT_TEST_OUTPUT", tempfile.gettempdir()), *parts)
     os.makedirs(path, exist_ok=True)
     return path
 
