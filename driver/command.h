@@ -52,9 +52,10 @@ inline constexpr std::int32_t unknownTerminationStatus = INT32_MIN;
 /// it) ends the child's group first; then the signal takes its course: the
 /// default action ends the program, a handler of the program's own runs, and
 /// should the program go on, the run fails with std::system_error (EINTR).
-/// Memory: the output goes into a buffer that grows with it, so its peak is
-/// at most about twice the output's size, and never much above
-/// `outputLimit` whatever the tool writes.
+/// Memory: the output goes into a buffer that grows fourfold when full; only
+/// the part that holds output is ever touched, so the resident peak is at
+/// most about twice the output's size (while a full buffer is moved), and
+/// never much above `outputLimit` whatever the tool writes.
 /// Not re-entrant: while a run lasts, the runner has process-wide handlers
 /// for SIGINT, SIGTERM and SIGHUP in place (driver/ending_signals.h). Run
 /// one tool at a time, from one thread, never from a signal handler.

@@ -30,16 +30,16 @@ using std::chrono::milliseconds;
 // A program started with descriptor 0, 1 or 2 closed gets pipe ends there.
 // Moving them above 2 keeps the child's dup2 onto 1 and 2 from overwriting
 // the other end of the pipe, and keeps them from becoming its input.
-Descriptor aboveStandardStreams(Descriptor fd) {
+Descriptor aboveStandardStreams(Descriptor fd, const std::string& path) {
   if (fd.get() > 2) return fd;
   const int moved = ::fcntl(fd.get(), F_DUPFD_CLOEXEC, 3);
-  if (moved < 0) throwSystemError(errno, "fcntl");
+  if (moved < 0) throwSystemError(errno, path);
   return Descriptor(moved);
 }
 
-void setNonBlocking(int fd) {
+void setNonBlocking(int fd, const std::string& path) {
   const int flags = ::fcntl(fd, F_GETFL);
-  if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0) throwSystemError(errno, "fcntl");
+  if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0) throwSystemError(errno, path);
 }
 
 struct Pipe {
@@ -48,20 +48,22 @@ struct Pipe {
 };
 
 // A pipe whose ends are closed on exec, both above the standard streams.
-Pipe openPipe() {
+// Made before the tool starts: a failure here (out of descriptors, say) is
+// the tool's failure to start, named by its `path` as a failed exec is.
+Pipe openPipe(const std::string& path) {
   int fds[2];
 #ifdef __APPLE__
   // No pipe2 on a Mac. This program starts processes from one thread only,
   // so nothing can inherit the ends before close-on-exec is set.
-  if (::pipe(fds) != 0) throwSystemError(errno, "pipe");
+  if (::pipe(fds) != 0) throwSystemError(errno, path);
   ::fcntl(fds[0], F_SETFD, FD_CLOEXEC);
   ::fcntl(fds[1], F_SETFD, FD_CLOEXEC);
 #else
-  if (::pipe2(fds, O_CLOEXEC) != 0) throwSystemError(errno, "pipe2");
+  if (::pipe2(fds, O_CLOEXEC) != 0) throwSystemError(errno, path);
 #endif
   Descriptor readEnd(fds[0]);
   Descriptor writeEnd(fds[1]);
-  return Pipe{aboveStandardStreams(std::move(readEnd)), aboveStandardStreams(std::move(writeEnd))};
+  return Pipe{aboveStandardStreams(std::move(readEnd), path), aboveStandardStreams(std::move(writeEnd), path)};
 }
 
 // Waits until `fd` is readable (or at its end), a signal came, or `until`.
@@ -107,15 +109,15 @@ CommandResult runTool(const std::string& path, const std::vector<std::string>& a
                       std::size_t outputLimit, bool captureOutput) {
   const ToolClock::time_point deadline = ToolClock::now() + timeLimit;
   // The signal handler writes to the wake pipe, and must never block.
-  Pipe wake = openPipe();
-  setNonBlocking(wake.writeEnd.get());
+  Pipe wake = openPipe(path);
+  setNonBlocking(wake.writeEnd.get(), path);
   Pipe output;
   if (captureOutput) {
     // Only our reading end is non-blocking (the flag belongs to that end
     // alone), so reads never wait and poll does all the waiting, against the
     // deadline.
-    output = openPipe();
-    setNonBlocking(output.readEnd.get());
+    output = openPipe(path);
+    setNonBlocking(output.readEnd.get(), path);
   }
   // Declared after the pipes, so it is destroyed (and may end the program)
   // before them, and after the child has been dealt with below.

@@ -12,13 +12,13 @@
 
 /// While a guard lives, SIGINT, SIGTERM and SIGHUP are caught so that the
 /// program can end the tool it runs before the signal takes its course. The
-/// handler only notes the first signal and writes one byte to `wakeWriteEnd`
+/// handler only notes which signals came and writes one byte to `wakeWriteEnd`
 /// (a non-blocking pipe end whose reading end every wait polls, so a signal
 /// between a check and a wait cannot be missed; -1 for none).
 /// A signal the program ignores (as under nohup) stays ignored; one it
 /// handles itself (GNUstep's application object handles SIGINT and SIGTERM)
 /// goes to that handler once the guard finishes.
-/// One guard at a time in the process: the noted signal and the wake
+/// One guard at a time in the process: the noted signals and the wake
 /// descriptor are process-wide.
 class EndingSignalGuard {
  public:
@@ -34,9 +34,10 @@ class EndingSignalGuard {
   /// guard raises the signal again once it finishes.
   static void stopIfSignalled(const std::string& what);
 
-  /// Puts the program's own handling back and, when a signal came
-  /// meanwhile, raises it again, so that it ends the program as it would
-  /// have, or runs the program's own handler. Call it once whatever the
+  /// Puts the program's own handling back and raises again every signal
+  /// that came meanwhile (in the order SIGINT, SIGTERM, SIGHUP), so that
+  /// each ends the program as it would have, or runs the program's own
+  /// handler. Call it once whatever the
   /// signal must not interrupt is over (the tool's group ended and reaped);
   /// later calls, and the destructor, do nothing more.
   void finish() noexcept;

@@ -9,15 +9,18 @@
 namespace {
 
 // Shared with the handler, so only what it may touch: lock-free
-// sig_atomic_t, written whole.
-volatile sig_atomic_t caughtSignal = 0;
+// sig_atomic_t, written whole. One bit per signal number that came: a
+// second, different signal is as real as the first (SIGINT, which the
+// program handles and survives, then SIGTERM, which must still end it).
+volatile sig_atomic_t caughtSignals = 0;
 volatile sig_atomic_t wakeDescriptor = -1;
 
 // Async-signal-safe: reads and writes the two globals and calls write(2),
-// keeping errno as it found it.
+// keeping errno as it found it. The ending signals are blocked while it
+// runs, so it never interrupts itself between reading and writing the set.
 extern "C" void noteEndingSignal(int sig) {
   const int savedErrno = errno;
-  if (caughtSignal == 0) caughtSignal = sig;
+  caughtSignals = caughtSignals | (1 << sig);
   const int fd = wakeDescriptor;
   if (fd >= 0) {
     const char byte = 0;
@@ -29,7 +32,7 @@ extern "C" void noteEndingSignal(int sig) {
 }  // namespace
 
 EndingSignalGuard::EndingSignalGuard(int wakeWriteEnd) {
-  caughtSignal = 0;
+  caughtSignals = 0;
   wakeDescriptor = wakeWriteEnd;
   struct sigaction catching {};
   catching.sa_handler = noteEndingSignal;
@@ -43,10 +46,10 @@ EndingSignalGuard::EndingSignalGuard(int wakeWriteEnd) {
   }
 }
 
-bool EndingSignalGuard::signalled() noexcept { return caughtSignal != 0; }
+bool EndingSignalGuard::signalled() noexcept { return caughtSignals != 0; }
 
 void EndingSignalGuard::stopIfSignalled(const std::string& what) {
-  if (caughtSignal != 0) throwSystemError(EINTR, what);
+  if (caughtSignals != 0) throwSystemError(EINTR, what);
 }
 
 void EndingSignalGuard::finish() noexcept {
@@ -55,7 +58,8 @@ void EndingSignalGuard::finish() noexcept {
   for (std::size_t i = 0; i < std::size(signals_); ++i)
     if (caught_[i]) ::sigaction(signals_[i], &previous_[i], nullptr);
   wakeDescriptor = -1;
-  const int sig = caughtSignal;
-  caughtSignal = 0;
-  if (sig != 0) ::raise(sig);
+  const int noted = caughtSignals;
+  caughtSignals = 0;
+  for (int sig : signals_)
+    if ((noted & (1 << sig)) != 0) ::raise(sig);
 }

@@ -30,27 +30,50 @@ constexpr milliseconds terminationGrace{2000};
 // it in an uninterruptible wait.
 constexpr milliseconds reapAfterKill{500};
 
-// posix_spawn's attribute and file-action objects, destroyed on every path.
+void checkSpawnSetup(int error, const std::string& path) {
+  if (error != 0) throwSystemError(error, path);
+}
+
+// posix_spawn's file actions and attributes, each destroyed once it was
+// made, also when a later step of the setup fails.
+struct SpawnFileActions {
+  explicit SpawnFileActions(const std::string& path) {
+    checkSpawnSetup(::posix_spawn_file_actions_init(&value), path);
+  }
+  SpawnFileActions(const SpawnFileActions&) = delete;
+  SpawnFileActions& operator=(const SpawnFileActions&) = delete;
+  ~SpawnFileActions() { ::posix_spawn_file_actions_destroy(&value); }
+  posix_spawn_file_actions_t value;
+};
+
+struct SpawnAttributes {
+  explicit SpawnAttributes(const std::string& path) { checkSpawnSetup(::posix_spawnattr_init(&value), path); }
+  SpawnAttributes(const SpawnAttributes&) = delete;
+  SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+  ~SpawnAttributes() { ::posix_spawnattr_destroy(&value); }
+  posix_spawnattr_t value;
+};
+
+// How `path` is started. A step that fails is the tool's failure to start,
+// named by its path like a failed exec.
 class SpawnSetup {
  public:
   // `outputTo`: the pipe's writing end for both output streams, or -1 for
   // the null device.
-  explicit SpawnSetup(int outputTo) {
-    check(::posix_spawn_file_actions_init(&actions_));
-    actionsReady_ = true;
-    check(::posix_spawnattr_init(&attributes_));
-    attributesReady_ = true;
+  SpawnSetup(const std::string& path, int outputTo) : path_(path), actions_(path), attributes_(path) {
+    posix_spawn_file_actions_t* actions = &actions_.value;
+    posix_spawnattr_t* attributes = &attributes_.value;
     // Both output streams go to one place; standard input stays inherited.
     if (outputTo >= 0) {
-      check(::posix_spawn_file_actions_adddup2(&actions_, outputTo, STDOUT_FILENO));
+      check(::posix_spawn_file_actions_adddup2(actions, outputTo, STDOUT_FILENO));
     } else {
-      check(::posix_spawn_file_actions_addopen(&actions_, STDOUT_FILENO, "/dev/null", O_WRONLY, 0));
+      check(::posix_spawn_file_actions_addopen(actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0));
     }
-    check(::posix_spawn_file_actions_adddup2(&actions_, STDOUT_FILENO, STDERR_FILENO));
+    check(::posix_spawn_file_actions_adddup2(actions, STDOUT_FILENO, STDERR_FILENO));
     // A group of its own, led by the child, so whatever it starts can be
     // ended with it.
     short flags = POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP;
-    check(::posix_spawnattr_setpgroup(&attributes_, 0));
+    check(::posix_spawnattr_setpgroup(attributes, 0));
 #ifdef __APPLE__
     // Nothing but 0, 1 and 2 reaches the child, whatever the program holds.
     // An inherit action on a closed descriptor fails the whole spawn with
@@ -59,9 +82,9 @@ class SpawnSetup {
     // the child, as on Linux.
     flags |= POSIX_SPAWN_CLOEXEC_DEFAULT;
     if (::fcntl(STDIN_FILENO, F_GETFD) != -1)
-      check(::posix_spawn_file_actions_addinherit_np(&actions_, STDIN_FILENO));
+      check(::posix_spawn_file_actions_addinherit_np(actions, STDIN_FILENO));
 #else
-    check(::posix_spawn_file_actions_addclosefrom_np(&actions_, 3));
+    check(::posix_spawn_file_actions_addclosefrom_np(actions, 3));
 #endif
     // A parent that ignores SIGPIPE would otherwise pass that on, and a tool
     // writing to a closed pipe would loop on EPIPE instead of ending. (The
@@ -70,29 +93,20 @@ class SpawnSetup {
     sigset_t defaults;
     sigemptyset(&defaults);
     sigaddset(&defaults, SIGPIPE);
-    check(::posix_spawnattr_setsigdefault(&attributes_, &defaults));
+    check(::posix_spawnattr_setsigdefault(attributes, &defaults));
     sigset_t emptyMask;
     sigemptyset(&emptyMask);
-    check(::posix_spawnattr_setsigmask(&attributes_, &emptyMask));
-    check(::posix_spawnattr_setflags(&attributes_, flags));
+    check(::posix_spawnattr_setsigmask(attributes, &emptyMask));
+    check(::posix_spawnattr_setflags(attributes, flags));
   }
-  SpawnSetup(const SpawnSetup&) = delete;
-  SpawnSetup& operator=(const SpawnSetup&) = delete;
-  ~SpawnSetup() {
-    if (actionsReady_) ::posix_spawn_file_actions_destroy(&actions_);
-    if (attributesReady_) ::posix_spawnattr_destroy(&attributes_);
-  }
-  const posix_spawn_file_actions_t* actions() const { return &actions_; }
-  const posix_spawnattr_t* attributes() const { return &attributes_; }
+  const posix_spawn_file_actions_t* actions() const { return &actions_.value; }
+  const posix_spawnattr_t* attributes() const { return &attributes_.value; }
 
  private:
-  static void check(int error) {
-    if (error != 0) throwSystemError(error, "posix_spawn");
-  }
-  posix_spawn_file_actions_t actions_;
-  posix_spawnattr_t attributes_;
-  bool actionsReady_ = false;
-  bool attributesReady_ = false;
+  void check(int error) const { checkSpawnSetup(error, path_); }
+  const std::string& path_;
+  SpawnFileActions actions_;
+  SpawnAttributes attributes_;
 };
 
 // Pauses between looks at a child that has not ended yet: a few yields first,
@@ -138,7 +152,7 @@ bool hasEnded(pid_t pid) {
 }  // namespace
 
 pid_t startTool(const std::string& path, const std::vector<std::string>& arguments, int outputTo) {
-  SpawnSetup setup(outputTo);
+  SpawnSetup setup(path, outputTo);
   std::vector<char*> argv;
   argv.reserve(arguments.size() + 2);
   argv.push_back(const_cast<char*>(path.c_str()));

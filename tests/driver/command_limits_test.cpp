@@ -300,6 +300,29 @@ TEST(RunEndingSignal, TheProgramsOwnHandlerRunsAfterTheToolsGroupIsEnded) {
   EXPECT_EQ(ownHandlerAfterTheGroup(), 0);
 }
 
+TEST(RunEndingSignal, EverySignalThatCameTakesItsCourse) {
+  // SIGINT, which the program handles and survives, then SIGTERM at its
+  // default during the same run: the program must still end by SIGTERM.
+  const pid_t pid = fork();
+  if (pid == 0) {
+    struct sigaction own {};
+    own.sa_handler = noteHandled;
+    sigemptyset(&own.sa_mask);
+    sigaction(SIGINT, &own, nullptr);
+    try {
+      // The tool ignores the SIGTERM that ends its group, so that the
+      // second signal is sent whenever the runner ends it.
+      run(child, {"ignore", "15", "kill-parent", "2", "kill-parent", "15", "exit", "0"}, 30s);
+    } catch (...) {
+    }
+    _exit(handled == 1 ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "the program went on, exit status " << WEXITSTATUS(status);
+  EXPECT_EQ(WTERMSIG(status), SIGTERM);
+}
+
 TEST(RunEndingSignal, AnIgnoredSignalStaysIgnored) {
   // As under nohup: SIGHUP ignored by the program does not end the tool.
   struct sigaction ignore {}, saved {};

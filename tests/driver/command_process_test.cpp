@@ -1,13 +1,17 @@
 // The runner in a program with unusual process state: signal dispositions,
-// an interval timer, closed standard descriptors.
+// an interval timer, closed standard descriptors, no descriptor to spare.
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -120,6 +124,42 @@ TEST(RunInProcess, WorksWithStandardDescriptorsClosed) {
     // 1: wrong output or status; 2: the run failed.
     EXPECT_EQ(runWithClosed(closed), 0) << "closed: " << name;
   }
+}
+
+TEST(RunInProcess, NoDescriptorToSpareFailsNamingTheTool) {
+  // The message is what the user reads in the alert: it must say which tool
+  // could not be started, not which system call failed.
+  const pid_t pid = fork();
+  if (pid == 0) {
+    int highest = 2;
+    for (int fd = 3; fd < 1024; ++fd)
+      if (fcntl(fd, F_GETFD) != -1) highest = fd;
+    struct rlimit saved {};
+    getrlimit(RLIMIT_NOFILE, &saved);
+    struct rlimit limit = saved;
+    limit.rlim_cur = static_cast<rlim_t>(highest + 1);
+    if (setrlimit(RLIMIT_NOFILE, &limit) != 0) _exit(10);
+    while (open("/dev/null", O_RDONLY) >= 0) {
+    }
+    try {
+      run(child, {"exit", "0"}, generousLimit);
+      _exit(11);
+    } catch (const std::system_error& failure) {
+      // The sanitizers' checks of the exception object need descriptors.
+      setrlimit(RLIMIT_NOFILE, &saved);
+      if (failure.code() != std::error_code(EMFILE, std::system_category())) _exit(12);
+      if (std::string(failure.what()).rfind(child + ": ", 0) != 0) _exit(13);
+      _exit(0);
+    } catch (...) {
+      _exit(14);
+    }
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  // 11: the run worked; 12: another error; 13: the message does not begin
+  // with the tool's path.
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 }  // namespace
