@@ -50,6 +50,13 @@ std::string temporaryFolder();
 /// nothing behind when either cannot be made.
 std::unique_ptr<PackageCopy> makePrivateCopy(const std::string& parent);
 
+/// Whether `size` bytes fit into a file system whose blocks are `unit`
+/// bytes, `available` of them free for this user and `total` in all. One
+/// that reports no blocks at all (ramfs, a tmpfs without a size) gives
+/// nothing to go by: the bytes are taken to fit, and a full disk shows as
+/// the write's own error.
+bool spaceFits(std::uint64_t size, std::uint64_t available, std::uint64_t total, std::uint64_t unit);
+
 /// Removes a private copy that was handed on (its file and its folder),
 /// given the file's path; anything else is left alone. Never throws.
 void removePrivateCopy(const std::string& path) noexcept;

@@ -37,7 +37,7 @@ class PosixPackageCopy final : public PackageCopy {
     // blocks the file system keeps back for it.
     const std::uint64_t blocks = ::geteuid() == 0 ? space.f_bfree : space.f_bavail;
     const std::uint64_t unit = space.f_frsize != 0 ? space.f_frsize : space.f_bsize;
-    if (unit != 0 && blocks < size / unit + 1) throwSystemError(ENOSPC, "Cannot write " + path_);
+    if (!spaceFits(size, blocks, space.f_blocks, unit)) throwSystemError(ENOSPC, "Cannot write " + path_);
   }
 
   void append(std::span<const unsigned char> bytes) override {
@@ -99,6 +99,11 @@ std::string temporaryFolder() {
   // folder of whoever opens it.
   if (tmpdir != nullptr && tmpdir[0] == '/') return tmpdir;
   return "/tmp";
+}
+
+bool spaceFits(std::uint64_t size, std::uint64_t available, std::uint64_t total, std::uint64_t unit) {
+  if (total == 0 || unit == 0) return true;
+  return available >= size / unit + 1;
 }
 
 std::unique_ptr<PackageCopy> makePrivateCopy(const std::string& parent) {

@@ -120,6 +120,24 @@ TEST(PrivateCopy, ItsFolderIsTheUsersWhateverTheUmask) {
   EXPECT_TRUE(fs::is_empty(folder));
 }
 
+TEST(PrivateCopy, SpaceFitsByTheFileSystemsFigures) {
+  struct Case {
+    const char* name;
+    std::uint64_t size, available, total, unit;
+    bool fits;
+  };
+  const Case cases[] = {
+      {"plenty", 4 << 20, 1000000, 2000000, 4096, true},
+      {"one block short", 8192, 2, 100, 4096, false},
+      {"exactly enough", 8191, 2, 100, 4096, true},
+      {"full", 1, 0, 100, 4096, false},
+      {"no figures (ramfs, tmpfs without a size)", 4 << 20, 0, 0, 4096, true},
+      {"no block size", 4 << 20, 0, 100, 0, true},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(spaceFits(c.size, c.available, c.total, c.unit), c.fits) << c.name;
+}
+
 TEST(PrivateCopy, EachCopyHasAFolderOfItsOwn) {
   ScratchFolder scratch;
   TemporaryFolderSetting setting(scratch.path().string());
