@@ -37,9 +37,9 @@ class EndingSignalGuard {
   /// Puts the program's own handling back and raises again every signal
   /// that came meanwhile (in the order SIGINT, SIGTERM, SIGHUP), so that
   /// each ends the program as it would have, or runs the program's own
-  /// handler. Call it once whatever the
-  /// signal must not interrupt is over (the tool's group ended and reaped);
-  /// later calls, and the destructor, do nothing more.
+  /// handler. Call it once whatever the signal must not interrupt is over
+  /// (the tool's group ended and reaped); later calls, and the destructor,
+  /// do nothing more.
   void finish() noexcept;
 
  private:

@@ -60,20 +60,20 @@ class SpawnSetup {
  public:
   // `outputTo`: the pipe's writing end for both output streams, or -1 for
   // the null device.
-  SpawnSetup(const std::string& path, int outputTo) : path_(path), actions_(path), attributes_(path) {
+  SpawnSetup(const std::string& path, int outputTo) : actions_(path), attributes_(path) {
     posix_spawn_file_actions_t* actions = &actions_.value;
     posix_spawnattr_t* attributes = &attributes_.value;
     // Both output streams go to one place; standard input stays inherited.
     if (outputTo >= 0) {
-      check(::posix_spawn_file_actions_adddup2(actions, outputTo, STDOUT_FILENO));
+      checkSpawnSetup(::posix_spawn_file_actions_adddup2(actions, outputTo, STDOUT_FILENO), path);
     } else {
-      check(::posix_spawn_file_actions_addopen(actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0));
+      checkSpawnSetup(::posix_spawn_file_actions_addopen(actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0), path);
     }
-    check(::posix_spawn_file_actions_adddup2(actions, STDOUT_FILENO, STDERR_FILENO));
+    checkSpawnSetup(::posix_spawn_file_actions_adddup2(actions, STDOUT_FILENO, STDERR_FILENO), path);
     // A group of its own, led by the child, so whatever it starts can be
     // ended with it.
     short flags = POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP;
-    check(::posix_spawnattr_setpgroup(attributes, 0));
+    checkSpawnSetup(::posix_spawnattr_setpgroup(attributes, 0), path);
 #ifdef __APPLE__
     // Nothing but 0, 1 and 2 reaches the child, whatever the program holds.
     // An inherit action on a closed descriptor fails the whole spawn with
@@ -82,9 +82,9 @@ class SpawnSetup {
     // the child, as on Linux.
     flags |= POSIX_SPAWN_CLOEXEC_DEFAULT;
     if (::fcntl(STDIN_FILENO, F_GETFD) != -1)
-      check(::posix_spawn_file_actions_addinherit_np(actions, STDIN_FILENO));
+      checkSpawnSetup(::posix_spawn_file_actions_addinherit_np(actions, STDIN_FILENO), path);
 #else
-    check(::posix_spawn_file_actions_addclosefrom_np(actions, 3));
+    checkSpawnSetup(::posix_spawn_file_actions_addclosefrom_np(actions, 3), path);
 #endif
     // A parent that ignores SIGPIPE would otherwise pass that on, and a tool
     // writing to a closed pipe would loop on EPIPE instead of ending. (The
@@ -93,18 +93,16 @@ class SpawnSetup {
     sigset_t defaults;
     sigemptyset(&defaults);
     sigaddset(&defaults, SIGPIPE);
-    check(::posix_spawnattr_setsigdefault(attributes, &defaults));
+    checkSpawnSetup(::posix_spawnattr_setsigdefault(attributes, &defaults), path);
     sigset_t emptyMask;
     sigemptyset(&emptyMask);
-    check(::posix_spawnattr_setsigmask(attributes, &emptyMask));
-    check(::posix_spawnattr_setflags(attributes, flags));
+    checkSpawnSetup(::posix_spawnattr_setsigmask(attributes, &emptyMask), path);
+    checkSpawnSetup(::posix_spawnattr_setflags(attributes, flags), path);
   }
   const posix_spawn_file_actions_t* actions() const { return &actions_.value; }
   const posix_spawnattr_t* attributes() const { return &attributes_.value; }
 
  private:
-  void check(int error) const { checkSpawnSetup(error, path_); }
-  const std::string& path_;
   SpawnFileActions actions_;
   SpawnAttributes attributes_;
 };
