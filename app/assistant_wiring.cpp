@@ -15,6 +15,7 @@
 void runAssistantAfterLaunch(bool withDisplay) {
   AssistantOperations operations;
   operations.osVersionText = operatingSystemVersionText;
+  operations.macOSMajorVersion = runningMacOSMajorVersion;
   operations.listDirectory = directoryEntries;
   operations.driverState = [] {
     return driverState(recordedRunner(LogCategory::state, driverQueryTimeLimit), writeSystemLog);

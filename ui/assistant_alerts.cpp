@@ -4,6 +4,14 @@
 
 std::string environmentLine(const std::string& osVersionText) { return "Environment: " + osVersionText; }
 
+std::string_view approvalPlace(int macOSMajorVersion) {
+  // macOS 13 renamed System Preferences and its pane; macOS 15 moved the
+  // approval of driver extensions into a pane of their own.
+  if (macOSMajorVersion >= 15) return "System Settings > General > Login Items & Extensions > Driver Extensions";
+  if (macOSMajorVersion == 11 || macOSMajorVersion == 12) return "System Preferences > Security & Privacy";
+  return "System Settings > Privacy & Security";
+}
+
 Alert driverCheckCompleteAlert(const std::string& environmentLine, bool serialPortPresent) {
   const char* portLine = serialPortPresent ? "A WCH serial port is also present."
                                            : "Connect the alarm light later to check its serial port.";
@@ -15,11 +23,10 @@ Alert driverCheckCompleteAlert(const std::string& environmentLine, bool serialPo
           AlertStyle::informational};
 }
 
-Alert driverNeedsAttentionAlert(const std::string& environmentLine) {
+Alert driverNeedsAttentionAlert(const std::string& environmentLine, std::string_view place) {
   return {"Driver Needs Attention",
-          environmentLine +
-              "\n\nThe WCH driver is installed but not enabled. Check System Settings > Privacy & Security and "
-              "restart the Mac.\n\nOpen the signed installer to complete or repair the installation?",
+          environmentLine + "\n\nThe WCH driver is installed but not enabled. Check " + std::string(place) +
+              " and restart the Mac.\n\nOpen the signed installer to complete or repair the installation?",
           {"Open Installer", "Cancel"},
           AlertStyle::warning};
 }
@@ -46,10 +53,10 @@ Alert driverNotDetectedAlert() {
           AlertStyle::critical};
 }
 
-Alert approvalOrRestartRequiredAlert() {
+Alert approvalOrRestartRequiredAlert(std::string_view place) {
   return {"Approval or Restart Required",
-          "The driver is installed but not enabled yet. Approve WCH in System Settings > Privacy & Security if "
-          "requested, restart the Mac, and open this assistant again.",
+          "The driver is installed but not enabled yet. Approve WCH in " + std::string(place) +
+              " if requested, restart the Mac, and open this assistant again.",
           {"OK"},
           AlertStyle::warning};
 }

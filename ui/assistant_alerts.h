@@ -2,6 +2,7 @@
 // The assistant's alerts: every text a user reads in normal mode.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ui/alert.h"
@@ -18,9 +19,18 @@ struct Alert {
 /// first alert of every run.
 std::string environmentLine(const std::string& osVersionText);
 
-/// First alerts, by initial driver state. Each begins with `environmentLine`.
+/// Where the user approves a driver extension on macOS `macOSMajorVersion`:
+/// 11 and 12 "System Preferences > Security & Privacy"; 13 and 14 "System
+/// Settings > Privacy & Security"; 15 and later "System Settings > General >
+/// Login Items & Extensions > Driver Extensions". A version it does not know
+/// (0 for a system that is not macOS, anything below 11) gets the text of
+/// 13 and 14.
+std::string_view approvalPlace(int macOSMajorVersion);
+
+/// First alerts, by initial driver state. Each begins with `environmentLine`;
+/// `place` is an `approvalPlace`.
 Alert driverCheckCompleteAlert(const std::string& environmentLine, bool serialPortPresent);
-Alert driverNeedsAttentionAlert(const std::string& environmentLine);
+Alert driverNeedsAttentionAlert(const std::string& environmentLine, std::string_view place);
 Alert driverRequiredAlert(const std::string& environmentLine);
 
 /// The wait while the Installer runs.
@@ -28,7 +38,7 @@ Alert completeInstallationAlert();
 
 /// Result alerts after the recheck.
 Alert driverNotDetectedAlert();
-Alert approvalOrRestartRequiredAlert();
+Alert approvalOrRestartRequiredAlert(std::string_view place);
 Alert installationCompleteAlert();
 
 /// The failure report: `errorMessage` unchanged as the message.

@@ -13,26 +13,27 @@ AlertResponse show(const AssistantOperations& operations, const Alert& alert) {
 
 /// The first alert, chosen by the initial state. True when it is an offer
 /// that the user accepted.
-bool offerAccepted(const AssistantOperations& operations, const std::string& environment, DriverState initial) {
+bool offerAccepted(const AssistantOperations& operations, const std::string& environment, std::string_view place,
+                   DriverState initial) {
   switch (initial) {
     case DriverState::enabled:
       // A report, not an offer: whatever the answer, there is nothing to do.
       show(operations, driverCheckCompleteAlert(environment, wchSerialPortPresent(operations.listDirectory)));
       return false;
     case DriverState::installedNotEnabled:
-      return show(operations, driverNeedsAttentionAlert(environment)) == firstButtonResponse;
+      return show(operations, driverNeedsAttentionAlert(environment, place)) == firstButtonResponse;
     case DriverState::notInstalled:
       return show(operations, driverRequiredAlert(environment)) == firstButtonResponse;
   }
   return false;
 }
 
-Alert resultAlert(DriverState final) {
+Alert resultAlert(DriverState final, std::string_view place) {
   switch (final) {
     case DriverState::enabled:
       return installationCompleteAlert();
     case DriverState::installedNotEnabled:
-      return approvalOrRestartRequiredAlert();
+      return approvalOrRestartRequiredAlert(place);
     case DriverState::notInstalled:
       break;
   }
@@ -50,8 +51,9 @@ void openVerifiedPackage(const AssistantOperations& operations) {
 void runAssistant(const AssistantOperations& operations) {
   // Read first, whatever the driver state turns out to be.
   const std::string environment = environmentLine(operations.osVersionText());
+  const std::string_view place = approvalPlace(operations.macOSMajorVersion());
 
-  if (!offerAccepted(operations, environment, operations.driverState())) return;
+  if (!offerAccepted(operations, environment, place, operations.driverState())) return;
 
   try {
     openVerifiedPackage(operations);
@@ -63,5 +65,5 @@ void runAssistant(const AssistantOperations& operations) {
 
   // The Installer runs on its own; only "Recheck" brings the flow back.
   if (show(operations, completeInstallationAlert()) != firstButtonResponse) return;
-  show(operations, resultAlert(operations.driverState()));
+  show(operations, resultAlert(operations.driverState(), place));
 }

@@ -12,6 +12,9 @@
 struct AssistantOperations {
   /// The OS version text, used unchanged.
   std::function<std::string()> osVersionText;
+  /// The running macOS's major version (15 on macOS 15.2), 0 on any system
+  /// that is not macOS: it chooses the `approvalPlace` the alerts name.
+  std::function<int()> macOSMajorVersion;
   /// The entries of a directory (used for "/dev"); may throw.
   DirectoryLister listDirectory;
   /// The live driver state; never fails.
@@ -27,7 +30,8 @@ struct AssistantOperations {
 };
 
 /// The whole conversation of one normal run, to its end:
-///  1. the environment line from the OS version text (read before anything);
+///  1. the environment line from the OS version text and the approval place
+///     from the macOS major version (both read before anything else);
 ///  2. `driverState`: enabled -> scan /dev, "Driver Check Complete", end;
 ///     installedNotEnabled -> offer "Driver Needs Attention";
 ///     notInstalled -> offer "Driver Required";

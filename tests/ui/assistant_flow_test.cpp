@@ -143,10 +143,12 @@ struct Script {
   std::vector<Shown> shown;
   std::vector<std::string> listed, opened;
   int driverStateCalls = 0, embeddedPackageCalls = 0;
+  int macOSMajorVersion = 0;  // as on any system that is not macOS
 
   AssistantOperations operations() {
     AssistantOperations o;
     o.osVersionText = [] { return osVersion; };
+    o.macOSMajorVersion = [this] { return macOSMajorVersion; };
     o.listDirectory = [this](const std::string& path) {
       listed.push_back(path);
       if (!run.devices) throw std::system_error(EACCES, std::system_category(), path);
@@ -205,12 +207,40 @@ TEST(AssistantFlow, EveryPathShowsItsAlertsAndCallsEachOperationAsOftenAsItShoul
   }
 }
 
+TEST(AssistantFlow, OnMacOS15BothApprovalAlertsNameTheDriverExtensionsPane) {
+  const Shown needsAttentionOn15{
+      "Driver Needs Attention",
+      environment +
+          "\n\nThe WCH driver is installed but not enabled. Check System Settings > General > Login Items & "
+          "Extensions > Driver Extensions and restart the Mac.\n\nOpen the signed installer to complete or repair "
+          "the installation?",
+      {"Open Installer", "Cancel"},
+      0};
+  const Shown approvalOrRestartOn15{
+      "Approval or Restart Required",
+      "The driver is installed but not enabled yet. Approve WCH in System Settings > General > Login Items & "
+      "Extensions > Driver Extensions if requested, restart the Mac, and open this assistant again.",
+      {"OK"},
+      0};
+  const FlowRun run{"not enabled, Open Installer, Recheck, still not enabled",
+                    {S::installedNotEnabled, S::installedNotEnabled}, {}, PackageOutcome::path, true,
+                    {first, first, first}, {needsAttentionOn15, completeInstallation, approvalOrRestartOn15}, 2, 1, 1};
+  Script script(run);
+  script.macOSMajorVersion = 15;
+  runAssistant(script.operations());
+  EXPECT_EQ(script.shown, run.alerts);
+}
+
 TEST(AssistantFlow, ReadsTheOsVersionBeforeAnythingElse) {
   std::vector<std::string> calls;
   AssistantOperations o;
   o.osVersionText = [&] {
     calls.push_back("osVersionText");
     return std::string();
+  };
+  o.macOSMajorVersion = [&] {
+    calls.push_back("macOSMajorVersion");
+    return 0;
   };
   o.driverState = [&] {
     calls.push_back("driverState");
@@ -223,7 +253,7 @@ TEST(AssistantFlow, ReadsTheOsVersionBeforeAnythingElse) {
     return second;
   };
   runAssistant(o);
-  EXPECT_EQ(calls, (std::vector<std::string>{"osVersionText", "driverState", "showAlert"}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"osVersionText", "macOSMajorVersion", "driverState", "showAlert"}));
   // An empty version text leaves the label directly before the paragraph break.
   EXPECT_EQ(firstMessage, "Environment: \n\nThe required WCH driver is not installed. Install it now?");
 }

@@ -1,0 +1,5 @@
+#include "ui/os_version.h"
+
+// GNUstep runs on systems that are not macOS: their version (a kernel
+// release) names no place in System Settings.
+int runningMacOSMajorVersion() { return 0; }
