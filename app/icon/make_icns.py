@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """Renders the application icon (DriverAssistant.mvg) with ImageMagick and
-writes it as an Apple icon file (DriverAssistant.icns), both in this folder.
+writes it as an Apple icon file (DriverAssistant.icns) and, for GNUstep,
+which reads no .icns, as one PNG image (DriverAssistant.png, the .icns's
+128-pixel image), all in this folder.
 
     python3 app/icon/make_icns.py
 
-The icon file is committed, so a build never needs ImageMagick: run this
-after changing the drawing, and commit both files.
+The icon files are committed, so a build never needs ImageMagick: run this
+after changing the drawing, and commit all three files.
 
 An .icns file is the magic 'icns', its total length (4 bytes, big-endian),
 then one entry per image: a 4-byte type, the entry's length including this
@@ -20,6 +22,9 @@ import tempfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.join(HERE, "DriverAssistant.mvg")
 TARGET = os.path.join(HERE, "DriverAssistant.icns")
+GNUSTEP_TARGET = os.path.join(HERE, "DriverAssistant.png")
+# GNUstep shows the icon at 64 pixels and less; twice that keeps it sharp.
+GNUSTEP_SIZE = 128
 
 # The entry types macOS reads, with the pixel size of each image: 16 to 512
 # points at one and two pixels per point.
@@ -51,8 +56,11 @@ def main():
         for kind, size in ENTRIES:
             png = render(folder, size)
             body += kind + struct.pack(">I", 8 + len(png)) + png
+        gnustep_png = render(folder, GNUSTEP_SIZE)
     with open(TARGET, "wb") as f:
         f.write(b"icns" + struct.pack(">I", 8 + len(body)) + body)
+    with open(GNUSTEP_TARGET, "wb") as f:
+        f.write(gnustep_png)
 
 
 if __name__ == "__main__":

@@ -2,6 +2,7 @@
 
 Nothing is installed on this machine, so the first alert is "Driver
 Required"; "Cancel" must end the program with status 0 after that one alert.
+The alert shows the application's own icon, as on a Mac, not GNUstep's.
 """
 
 import os
@@ -27,6 +28,11 @@ class GuiAlert(unittest.TestCase):
                     self.assertEqual(alert.name, "Alert")  # GNUstep's name for a warning
                     self.assertEqual(alert.title.casefold(), "driver required")
                     self.assertIn("Environment:", alert.text())
+                    # The icon's main colour (its tile) fills a good part of
+                    # the icon's corner; GNUstep's own icon is black and white.
+                    icon = os.path.join(os.path.dirname(harness.app_path()), "Resources", "DriverAssistant.png")
+                    share = screen.share_of_color(alert.image, alert.icon_box(), screen.main_color(icon))
+                    self.assertGreater(share, 0.15, "the alert does not show the app's icon (%s)" % alert.image)
                     alert.press("Cancel")
                     screen.wait_closed(x, alert, process)
                 status = process.wait(timeout=15)

@@ -1,6 +1,6 @@
 """The Mac bundle as the Mac configuration describes it: the generated
 Info.plist files read with plistlib, the icon among the app's resources, and
-the committed .icns file well-formed.
+the committed .icns file well-formed, with GNUstep's PNG one of its images.
 
 The Mac configuration is the one scripts/check-mac uses
 (cmake/mac/toolchain.cmake); only configured here, in the build's test
@@ -19,12 +19,19 @@ import unittest
 
 SOURCE = os.environ["ASSISTANT_SOURCE"]
 ICON = os.path.join(SOURCE, "app", "icon", "DriverAssistant.icns")
+GNUSTEP_ICON = os.path.join(SOURCE, "app", "icon", "DriverAssistant.png")
 PNG_MAGIC = b"\x89PNG\r\n\x1a\n"
 
 
 def icns_images(data):
     """{entry type: (width, height)} of an .icns file's PNG images; fails on
     a malformed container."""
+    return {kind: struct.unpack(">II", png[16:24]) for kind, png in icns_pngs(data).items()}
+
+
+def icns_pngs(data):
+    """{entry type: PNG file} of an .icns file's PNG images; fails on a
+    malformed container."""
     if data[:4] != b"icns":
         raise AssertionError("no 'icns' magic")
     (total,) = struct.unpack(">I", data[4:8])
@@ -37,7 +44,7 @@ def icns_images(data):
             raise AssertionError(f"entry {kind!r} at {offset} has length {length}")
         body = data[offset + 8:offset + length]
         if body.startswith(PNG_MAGIC) and body[12:16] == b"IHDR":
-            images[kind.decode()] = struct.unpack(">II", body[16:24])
+            images[kind.decode()] = body
         offset += length
     return images
 
@@ -100,6 +107,16 @@ class MacBundle(unittest.TestCase):
         self.assertLessEqual({16, 32, 128, 256, 512, 1024}, sizes, images)
         self.assertEqual(images.get("ic09"), (512, 512))
         self.assertEqual(images.get("ic10"), (1024, 1024))
+
+    def test_gnustep_icon_is_the_icns_image_of_its_size(self):
+        # Both come from one run of make_icns.py: a drawing changed and made
+        # into only one of them shows here.
+        with open(ICON, "rb") as f:
+            pngs = icns_pngs(f.read())
+        with open(GNUSTEP_ICON, "rb") as f:
+            png = f.read()
+        self.assertTrue(png.startswith(PNG_MAGIC))
+        self.assertTrue(png in pngs.values(), "DriverAssistant.png is none of the .icns's images: run make_icns.py")
 
     def test_icns_reader_refuses_broken_files(self):
         with open(ICON, "rb") as f:

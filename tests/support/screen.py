@@ -36,10 +36,11 @@ class Line:
 
 
 class Shown:
-    """One alert on the screen: its window, its saved screenshot and its text."""
+    """One alert on the screen: its window, its place on the screen (left,
+    top, width, height), its saved screenshot and its text."""
 
-    def __init__(self, x, window, name, image, lines):
-        self.x, self.window, self.name, self.image, self.lines = x, window, name, image, lines
+    def __init__(self, x, window, box, name, image, lines):
+        self.x, self.window, self.box, self.name, self.image, self.lines = x, window, box, name, image, lines
 
     @property
     def title(self):
@@ -48,6 +49,13 @@ class Shown:
 
     def text(self):
         return "\n".join(line.text for line in self.lines)
+
+    def icon_box(self):
+        """The square at the window's top left corner, up to the headline:
+        where the alert shows the application's icon."""
+        left, top = self.box[0], self.box[1]
+        size = self.lines[0].words[0][1] - left
+        return left, top, size, size
 
     def press(self, label):
         """Clicks the button whose text is `label`: the last line (buttons
@@ -113,10 +121,37 @@ def next_alert(x, process, folder, number, timeout=30):
         lines = read_lines(crop, left, top, scale)
         text = [line.text for line in lines]
         if text and text == previous:
-            return Shown(x, window, name, shot, lines)
+            return Shown(x, window, (left, top, width, height), name, shot, lines)
         if time.monotonic() > deadline:
             raise AssertionError("the alert never read the same twice; last: %r (%s)" % (text, shot))
         previous = text
+
+
+def main_color(image):
+    """The most frequent opaque colour of `image` (such as an icon), as
+    ImageMagick writes it (#RRGGBB)."""
+    # Reduced to a few colours first, so that the shades of an edge count
+    # with the colour they belong to.
+    histogram = subprocess.run(["convert", image, "-colors", "8", "-format", "%c", "histogram:info:-"],
+                               capture_output=True, text=True, check=True).stdout
+    counts = []
+    for line in histogram.splitlines():
+        count, rest = line.split(":", 1)
+        color = rest.split()[-2]  # "#RRGGBBAA" or "#RRGGBB", before the colour's name
+        if len(color) == 9 and color.endswith("00"):
+            continue  # transparent
+        counts.append((int(count), color[:7]))
+    return max(counts)[1]
+
+
+def share_of_color(image, box, color, fuzz="10%"):
+    """The share (0 to 1) of the pixels in `box` (left, top, width, height)
+    of `image` that lie within `fuzz` of `color`."""
+    left, top, width, height = box
+    return float(subprocess.run(
+        ["convert", image, "-crop", "%dx%d+%d+%d" % (width, height, left, top), "+repage", "-alpha", "off",
+         "-fuzz", fuzz, "-fill", "black", "+opaque", color, "-fill", "white", "-opaque", color,
+         "-format", "%[fx:mean]", "info:"], capture_output=True, text=True, check=True).stdout)
 
 
 def wait_closed(x, shown, process, timeout=15):
