@@ -37,6 +37,31 @@ class PackageCopy {
 /// (temporary_folder.h).
 std::string temporaryFolder();
 
+/// What a file system reports of its space, in blocks of `unit` bytes:
+/// `free` blocks in all (root may use them all), `available` of them to a
+/// user without privileges, `total` the file system's size.
+struct FreeSpace {
+  std::uint64_t free = 0;
+  std::uint64_t available = 0;
+  std::uint64_t total = 0;
+  std::uint64_t unit = 0;
+};
+
+/// Reads the space of the file system that holds the open file `fd`;
+/// throws std::system_error with the platform's errno.
+using FreeSpaceReading = FreeSpace (*)(int fd);
+
+/// From fstatvfs(). Its counts are 32 bits on a Mac (Apple's library scales
+/// the block size to make a large volume fit), so only Linux uses it.
+FreeSpace freeSpaceFromStatvfs(int fd);
+
+/// From fstatfs(), whose counts are 64 bits on a Mac and on Linux alike.
+FreeSpace freeSpaceFromStatfs(int fd);
+
+/// The reading this platform's copies use: fstatfs() on a Mac, fstatvfs()
+/// elsewhere.
+FreeSpaceReading platformFreeSpace();
+
 /// Makes a new folder that only the user can enter (mode 0700, mkdtemp()
 /// under `parent`, named privateCopyPrefix + six characters) and in it the
 /// empty file privateCopyFileName, mode 0600 whatever the umask. The folder
@@ -47,8 +72,10 @@ std::string temporaryFolder();
 /// destroyed), SIGINT, SIGTERM or SIGHUP removes it before taking its course
 /// (copy_removal_on_signal.h). Throws std::system_error with the platform's
 /// errno ("Cannot create " + path + ": " + the system's text) and leaves
-/// nothing behind when either cannot be made.
-std::unique_ptr<PackageCopy> makePrivateCopy(const std::string& parent);
+/// nothing behind when either cannot be made. The copy's reserve() learns
+/// the free space through `readFreeSpace`.
+std::unique_ptr<PackageCopy> makePrivateCopy(const std::string& parent,
+                                             FreeSpaceReading readFreeSpace = platformFreeSpace());
 
 /// Whether `size` bytes fit into a file system whose blocks are `unit`
 /// bytes, `available` of them free for this user and `total` in all. One

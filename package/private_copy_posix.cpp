@@ -1,6 +1,5 @@
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,12 +16,13 @@ namespace {
 class PosixPackageCopy final : public PackageCopy {
  public:
   PosixPackageCopy(std::string folder, std::string path, Descriptor folderFd, Descriptor file,
-                   std::unique_ptr<CopyRemovalOnSignal> guard)
+                   std::unique_ptr<CopyRemovalOnSignal> guard, FreeSpaceReading readFreeSpace)
       : folder_(std::move(folder)),
         path_(std::move(path)),
         folderFd_(std::move(folderFd)),
         file_(std::move(file)),
-        guard_(std::move(guard)) {}
+        guard_(std::move(guard)),
+        readFreeSpace_(readFreeSpace) {}
   ~PosixPackageCopy() override {
     // Left in place (the Installer may read it): a signal no longer removes it.
     guard_->disarm([] {});
@@ -31,13 +31,16 @@ class PosixPackageCopy final : public PackageCopy {
   const std::string& path() const override { return path_; }
 
   void reserve(std::uint64_t size) override {
-    struct statvfs space;
-    if (::fstatvfs(file_.get(), &space) != 0) throwSystemError(errno, "Cannot write " + path_);
+    FreeSpace space;
+    try {
+      space = readFreeSpace_(file_.get());
+    } catch (const std::system_error& error) {
+      throwSystemError(error.code().value(), "Cannot write " + path_);
+    }
     // The space an unprivileged writer may use; root may also use the
     // blocks the file system keeps back for it.
-    const std::uint64_t blocks = ::geteuid() == 0 ? space.f_bfree : space.f_bavail;
-    const std::uint64_t unit = space.f_frsize != 0 ? space.f_frsize : space.f_bsize;
-    if (!spaceFits(size, blocks, space.f_blocks, unit)) throwSystemError(ENOSPC, "Cannot write " + path_);
+    const std::uint64_t blocks = ::geteuid() == 0 ? space.free : space.available;
+    if (!spaceFits(size, blocks, space.total, space.unit)) throwSystemError(ENOSPC, "Cannot write " + path_);
   }
 
   void append(std::span<const unsigned char> bytes) override {
@@ -83,6 +86,7 @@ class PosixPackageCopy final : public PackageCopy {
   Descriptor folderFd_;
   Descriptor file_;
   std::unique_ptr<CopyRemovalOnSignal> guard_;
+  FreeSpaceReading readFreeSpace_;
 };
 
 // Removes the folder that was made and throws `error` for `what`.
@@ -106,7 +110,7 @@ bool spaceFits(std::uint64_t size, std::uint64_t available, std::uint64_t total,
   return available >= size / unit + 1;
 }
 
-std::unique_ptr<PackageCopy> makePrivateCopy(const std::string& parent) {
+std::unique_ptr<PackageCopy> makePrivateCopy(const std::string& parent, FreeSpaceReading readFreeSpace) {
   // From here until the copy's removal is armed, an ending signal waits.
   auto guard = std::make_unique<CopyRemovalOnSignal>();
   std::string folder = parent;
@@ -147,7 +151,7 @@ std::unique_ptr<PackageCopy> makePrivateCopy(const std::string& parent) {
   }
   guard->arm(folder, path);
   return std::make_unique<PosixPackageCopy>(std::move(folder), std::move(path), std::move(folderFd), std::move(file),
-                                            std::move(guard));
+                                            std::move(guard), readFreeSpace);
 }
 
 void removePrivateCopy(const std::string& path) noexcept {

@@ -12,6 +12,18 @@ NSString* text(const std::string& value) {
   return [NSString stringWithUTF8String:repairedUTF8(value).c_str()];
 }
 
+// From macOS 14 activation is a request the system may decline, made with
+// -activate; -activateIgnoringOtherApps: is deprecated there. Earlier
+// systems, and GNUstep, have only the older call. Sent by selector, as no
+// @available check compiles with GCC.
+void activateApplication() {
+  if ([NSApp respondsToSelector:@selector(activate)]) {
+    [NSApp performSelector:@selector(activate)];
+  } else {
+    [NSApp activateIgnoringOtherApps:YES];
+  }
+}
+
 }  // namespace
 
 AlertResponse showAlert(const std::string& title, const std::string& message,
@@ -20,7 +32,7 @@ AlertResponse showAlert(const std::string& title, const std::string& message,
   // the alert's strings should not outlive the call.
   NSAutoreleasePool* pool = [[NSAutoreleasePool alloc] init];
   // Before every alert: the user may have switched to the Installer meanwhile.
-  [NSApp activateIgnoringOtherApps:YES];
+  activateApplication();
 
   NSAlert* alert = [[NSAlert alloc] init];
   [alert setMessageText:text(title)];

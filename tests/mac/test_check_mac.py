@@ -40,6 +40,12 @@ FLOAT_TO_CHARS = """
 char* plantedDecimal(char* first, char* last, double value) { return std::to_chars(first, last, value).ptr; }
 """
 
+# A Cocoa method newer than the deployment target, called without a guard:
+# NSApplication's activate exists from macOS 14 only.
+UNGUARDED_ACTIVATE = """
+void plantedActivate() { [NSApp activate]; }
+"""
+
 # name, file to edit, (pattern, replacement) or text to append, what the
 # check's line on the file must say besides its name (for a CMakeLists.txt,
 # what some line must say), and whether the case must run alone
@@ -58,6 +64,8 @@ CASES = [
      (r"openURL:\s*\[NSURL fileURLWithPath:\s*(\w+)\s*\]", r"openURL:\1"), "NSURL"),
     ("a method Cocoa lacks", "ui/alert_appkit.mm",
      (r"activateIgnoringOtherApps:", "activateIgnoringEveryApp:"), "activateIgnoringEveryApp"),
+    ("a method newer than macOS 11 without a guard", "app/application_appkit.mm", UNGUARDED_ACTIVATE,
+     "only available on macOS 14.0 or newer"),
     ("floating-point std::to_chars", "driver/classify_driver_state.cpp", FLOAT_TO_CHARS, "unavailable"),
     ("Linux-only header in a unit test", "tests/driver/command_process_test.cpp",
      "\n#include <sys/prctl.h>\n", "sys/prctl.h"),

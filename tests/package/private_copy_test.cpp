@@ -7,11 +7,14 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
+#include <system_error>
 
 #include "package/private_copy.h"
 #include "package/stale_copies.h"
@@ -136,6 +139,98 @@ TEST(PrivateCopy, SpaceFitsByTheFileSystemsFigures) {
   };
   for (const Case& c : cases)
     EXPECT_EQ(spaceFits(c.size, c.available, c.total, c.unit), c.fits) << c.name;
+}
+
+// Both readings of the free space run here: fstatvfs(), Linux's, and
+// fstatfs(), the Mac's. On one file system they must tell the same.
+TEST(PrivateCopy, BothReadingsOfTheFreeSpaceAgree) {
+  ScratchFolder scratch;
+  const std::string file = scratch.write("file", "x");
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  const FreeSpace byStatvfs = freeSpaceFromStatvfs(fd);
+  const FreeSpace byStatfs = freeSpaceFromStatfs(fd);
+  ::close(fd);
+  EXPECT_EQ(byStatfs.total, byStatvfs.total);
+  EXPECT_EQ(byStatfs.unit, byStatvfs.unit);
+  // Other programs write meanwhile: the free counts may move a little.
+  const auto near = [&](std::uint64_t a, std::uint64_t b) { return (a > b ? a - b : b - a) <= byStatvfs.total / 100; };
+  EXPECT_TRUE(near(byStatfs.free, byStatvfs.free)) << byStatfs.free << " " << byStatvfs.free;
+  EXPECT_TRUE(near(byStatfs.available, byStatvfs.available)) << byStatfs.available << " " << byStatvfs.available;
+  EXPECT_LE(byStatfs.available, byStatfs.free);
+
+  for (const FreeSpaceReading reading : {freeSpaceFromStatvfs, freeSpaceFromStatfs}) {
+    try {
+      reading(-1);
+      ADD_FAILURE() << "a reading of no file";
+    } catch (const std::system_error& error) {
+      EXPECT_EQ(error.code(), std::error_code(EBADF, std::system_category()));
+    }
+  }
+}
+
+// The figures a reading gives, for the fake readings below.
+FreeSpace fakeSpace;
+int fakeSpaceError = 0;
+FreeSpace fakeReading(int) {
+  if (fakeSpaceError != 0) throw std::system_error(fakeSpaceError, std::system_category(), "fstatfs");
+  return fakeSpace;
+}
+
+TEST(PrivateCopy, ReserveGoesByTheReadingsFigures) {
+  ScratchFolder scratch;
+  const bool root = ::geteuid() == 0;
+  constexpr std::uint64_t huge = std::uint64_t{1} << 62;
+  struct Case {
+    const char* name;
+    FreeSpaceReading reading;
+    FreeSpace space = {};
+    int readingError = 0;
+    std::uint64_t size = 0;
+    std::optional<int> error = std::nullopt;
+  };
+  const Case cases[] = {
+      {.name = "plenty", .reading = fakeReading, .space = {100, 100, 200, 4096}, .size = 8192},
+      // Past 2^32 blocks, where a 32-bit count would wrap.
+      {.name = "more blocks than 32 bits count",
+       .reading = fakeReading,
+       .space = {std::uint64_t{1} << 33, std::uint64_t{1} << 33, std::uint64_t{1} << 34, 4096},
+       .size = std::uint64_t{1} << 40},
+      {.name = "full", .reading = fakeReading, .space = {0, 0, 200, 4096}, .size = 1, .error = ENOSPC},
+      // Root may use the blocks kept back for it; other users may not.
+      {.name = "only the blocks kept back for root",
+       .reading = fakeReading,
+       .space = {100, 0, 200, 4096},
+       .size = 8192,
+       .error = root ? std::nullopt : std::optional<int>(ENOSPC)},
+      {.name = "the reading fails", .reading = fakeReading, .readingError = EIO, .size = 1, .error = EIO},
+      {.name = "fstatvfs, a byte", .reading = freeSpaceFromStatvfs, .size = 1},
+      {.name = "fstatfs, a byte", .reading = freeSpaceFromStatfs, .size = 1},
+      {.name = "fstatvfs, more than any disk", .reading = freeSpaceFromStatvfs, .size = huge, .error = ENOSPC},
+      {.name = "fstatfs, more than any disk", .reading = freeSpaceFromStatfs, .size = huge, .error = ENOSPC},
+  };
+  TemporaryFolderSetting setting(scratch.path().string());
+  const int folder = ::open(scratch.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(folder, 0);
+  const bool noFigures = freeSpaceFromStatvfs(folder).total == 0;
+  ::close(folder);
+  for (const Case& c : cases) {
+    fakeSpace = c.space;
+    fakeSpaceError = c.readingError;
+    const std::unique_ptr<PackageCopy> copy = makePrivateCopy(temporaryFolder(), c.reading);
+    if (c.reading != fakeReading && noFigures) {
+      copy->remove();
+      continue;  // a file system with no figures (ramfs) takes every size
+    }
+    try {
+      copy->reserve(c.size);
+      EXPECT_FALSE(c.error) << c.name;
+    } catch (const std::system_error& error) {
+      EXPECT_EQ(error.code(), std::error_code(c.error.value_or(0), std::system_category())) << c.name;
+      EXPECT_EQ(std::string(error.what()).rfind("Cannot write " + copy->path() + ": ", 0), 0u) << c.name;
+    }
+    copy->remove();
+  }
 }
 
 TEST(PrivateCopy, EachCopyHasAFolderOfItsOwn) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """A stand-in for Apple's release tools, named by the link it is started as:
-codesign, xcrun (notarytool, stapler), hdiutil, ditto, spctl, plutil.
+codesign, xcrun (notarytool, stapler), hdiutil, ditto, spctl, plutil, and
+sleep (which returns at once, so that a pause between tries costs nothing).
 
 Each call is appended to STANDIN_LOG as one JSON list: the tool's name and
 its arguments (hdiutil create adds the listing of its source folder). The
@@ -10,6 +11,14 @@ environment:
                           with that ending is "Invalid" (else "Accepted")
   STANDIN_VALIDATE_FAILS  "app" or "dmg": stapler validate finds no ticket
                           on such a file
+  STANDIN_NOT_NOTARIZED   "pkg", "app" or "dmg": spctl accepts such a file,
+                          as a Mac that does not enforce Gatekeeper does, but
+                          names its source "Developer ID", not "Notarized
+                          Developer ID"
+  STANDIN_HDIUTIL_BUSY    a number N, or "always": hdiutil create fails
+                          with "Resource busy" on its first N tries
+  STANDIN_HDIUTIL_FULL    set: hdiutil create fails with "No space left on
+                          device"
 """
 
 import json
@@ -83,6 +92,16 @@ def xcrun(args):
 
 def hdiutil(args):
     image = args[-1]
+    if os.environ.get("STANDIN_HDIUTIL_FULL"):
+        print("hdiutil: create failed - No space left on device", file=sys.stderr)
+        return 1
+    busy = os.environ.get("STANDIN_HDIUTIL_BUSY")
+    if busy:
+        with open(os.environ["STANDIN_LOG"]) as log:
+            tries = sum(1 for line in log if line.startswith('["hdiutil", "create"'))
+        if busy == "always" or tries <= int(busy):
+            print("hdiutil: create failed - Resource busy", file=sys.stderr)
+            return 1
     with open(image, "w") as f:
         f.write("disk image of " + json.dumps(listing(args[args.index("-srcfolder") + 1])))
     print(f"created: {image}")
@@ -99,8 +118,16 @@ def ditto(args):
 
 
 def spctl(args):
-    print(f"{args[-1]}: accepted\nsource=Notarized Developer ID\norigin=Developer ID Application: ORVENTA",
-          file=sys.stderr)
+    target = args[-1]
+    unnotarized = os.environ.get("STANDIN_NOT_NOTARIZED")
+    source = "Developer ID" if unnotarized and target.endswith("." + unnotarized) else "Notarized Developer ID"
+    origin = "Developer ID Installer: Jiangsu Qinheng Co., Ltd. (5JZGQTGU4W)" if target.endswith(".pkg") \
+        else "Developer ID Application: ORVENTA Test (TEAM123456)"
+    print(f"{target}: accepted\nsource={source}\norigin={origin}", file=sys.stderr)
+    return 0
+
+
+def sleep(args):
     return 0
 
 
@@ -118,7 +145,7 @@ def main():
         entry.append(listing(args[args.index("-srcfolder") + 1]))
     record(entry)
     return {"codesign": codesign, "xcrun": xcrun, "hdiutil": hdiutil, "ditto": ditto, "spctl": spctl,
-            "plutil": plutil}[tool](args)
+            "plutil": plutil, "sleep": sleep}[tool](args)
 
 
 if __name__ == "__main__":

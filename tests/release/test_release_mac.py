@@ -6,6 +6,7 @@ Environment: ASSISTANT_SOURCE (the source tree), ASSISTANT_TEST_OUTPUT (where
 the cases' folders go).
 """
 
+import dataclasses
 import hashlib
 import json
 import os
@@ -18,7 +19,7 @@ import unittest
 SOURCE = os.environ["ASSISTANT_SOURCE"]
 SCRIPT = os.path.join(SOURCE, "scripts", "release-mac")
 STANDIN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "apple_tool_standin.py")
-TOOLS = ["codesign", "xcrun", "hdiutil", "ditto", "spctl", "plutil"]
+TOOLS = ["codesign", "xcrun", "hdiutil", "ditto", "spctl", "plutil", "sleep"]
 IDENTITY = "Developer ID Application: ORVENTA Test (TEAM123456)"
 PROFILE = ["--keychain-profile", "orventa-notary"]
 KEY = ["--key", "KEYS/AuthKey_ABC123.p8", "--key-id", "ABC123", "--issuer", "69a6de7e-0000-47e3-e053-5b8c7c11a4d1"]
@@ -29,20 +30,26 @@ IMAGE = "WORK/DriverAssistant-1.0.dmg"
 SUBMISSION = "2efe2717-52ef-43a5-96dc-0797e4ca1041"
 
 
-def whole_path(credentials):
+PACKAGE = APP + "/Contents/Resources/CH34xVCPDriver.pkg"
+MAKE_IMAGE = ["hdiutil", "create", "-volname", "ORVENTA Driver Assistant", "-srcfolder", "WORK/image", "-format",
+              "UDZO", IMAGE, ["Applications -> /Applications", "DriverAssistant.app/"]]
+PAUSE = ["sleep", "15"]
+
+
+def whole_path(credentials, signing=("--sign", IDENTITY)):
     """Every call of a release that succeeds, in order."""
     return [
         ["plutil", "-extract", "CFBundleShortVersionString", "raw", "-o", "-", APP + "/Contents/Info.plist"],
         ["DriverAssistant", "--self-check"],
+        ["spctl", "-a", "-vv", "-t", "install", PACKAGE],
         ["ditto", APP, SIGNED],
-        ["codesign", "--force", "--options", "runtime", "--timestamp", "--sign", IDENTITY, SIGNED],
+        ["codesign", "--force", "--options", "runtime", "--timestamp", *signing, SIGNED],
         ["codesign", "--verify", "--strict", "--verbose=2", SIGNED],
         ["ditto", "-c", "-k", "--keepParent", SIGNED, "WORK/DriverAssistant.zip"],
         ["xcrun", "notarytool", "submit", "WORK/DriverAssistant.zip", "--wait", *credentials, "--output-format", "json"],
         ["xcrun", "stapler", "staple", SIGNED],
-        ["hdiutil", "create", "-volname", "ORVENTA Driver Assistant", "-srcfolder", "WORK/image", "-format", "UDZO",
-         IMAGE, ["Applications -> /Applications", "DriverAssistant.app/"]],
-        ["codesign", "--timestamp", "--sign", IDENTITY, IMAGE],
+        MAKE_IMAGE,
+        ["codesign", "--timestamp", *signing, IMAGE],
         ["xcrun", "notarytool", "submit", IMAGE, "--wait", *credentials, "--output-format", "json"],
         ["xcrun", "stapler", "staple", IMAGE],
         ["xcrun", "stapler", "validate", SIGNED],
@@ -54,29 +61,70 @@ def whole_path(credentials):
 
 FULL = whole_path(PROFILE)
 LOG = [["xcrun", "notarytool", "log", SUBMISSION, *PROFILE]]
+BEFORE_IMAGE = FULL[:FULL.index(MAKE_IMAGE)]
+AFTER_IMAGE = FULL[FULL.index(MAKE_IMAGE) + 1:]
+KEY_ENVIRONMENT = {"NOTARY_KEYCHAIN_PROFILE": None, "NOTARY_KEY_PATH": "KEYS/AuthKey_ABC123.p8",
+                   "NOTARY_KEY_ID": "ABC123", "NOTARY_ISSUER_ID": "69a6de7e-0000-47e3-e053-5b8c7c11a4d1"}
 
-# name, environment changes (None removes), tools left off PATH, what else
-# changes in the app, exit status, what standard error says, the calls made
+
+@dataclasses.dataclass
+class Case:
+    name: str
+    calls: list                 # the calls made, as whole_path writes them
+    status: int = 0
+    says: str = None            # what standard error says on a failure
+    environment: dict = dataclasses.field(default_factory=dict)  # changes; None removes
+    missing: tuple = ()         # tools left off PATH
+    remove: str = None          # a file taken out of the app
+    out_holds: tuple = ()       # files already in the output folder
+
+
 CASES = [
-    ("whole path with a keychain profile", {}, [], None, 0, None, FULL),
-    ("whole path with an App Store Connect key",
-     {"NOTARY_KEYCHAIN_PROFILE": None, "NOTARY_KEY_PATH": "KEYS/AuthKey_ABC123.p8", "NOTARY_KEY_ID": "ABC123",
-      "NOTARY_ISSUER_ID": "69a6de7e-0000-47e3-e053-5b8c7c11a4d1"}, [], None, 0, None, whole_path(KEY)),
-    ("notary finds the app invalid", {"STANDIN_NOTARY_INVALID": "zip"}, [], None, 1,
-     'notarization of DriverAssistant.zip ended with status "Invalid"', FULL[:7] + LOG),
-    ("notary finds the image invalid", {"STANDIN_NOTARY_INVALID": "dmg"}, [], None, 1,
-     'notarization of DriverAssistant-1.0.dmg ended with status "Invalid"', FULL[:11] + LOG),
-    ("stapler finds no ticket on the image", {"STANDIN_VALIDATE_FAILS": "dmg"}, [], None, 1,
-     "this step failed (exit status 65): xcrun stapler validate", FULL[:14]),
-    ("self-check fails", {"FAKE_SELF_CHECK_STATUS": "1"}, [], None, 1,
-     "the app's self-check failed (exit status 1)", FULL[:2]),
-    ("no signing identity", {"DEVELOPER_ID_APPLICATION": None}, [], None, 1,
-     "DEVELOPER_ID_APPLICATION is not set", []),
-    ("part of an App Store Connect key", {"NOTARY_KEYCHAIN_PROFILE": None, "NOTARY_KEY_ID": "ABC123"}, [], None, 1,
-     "NOTARY_KEY_PATH is not set", []),
-    ("no spctl", {}, ["spctl"], None, 1, "spctl is not on PATH", []),
-    ("no vendor package in the app", {}, [], "Contents/Resources/CH34xVCPDriver.pkg", 1,
-     "carries no vendor package", []),
+    Case("whole path with a keychain profile", FULL),
+    Case("whole path with an App Store Connect key", whole_path(KEY), environment=KEY_ENVIRONMENT),
+    Case("codesign takes the identity from the given keychain",
+         whole_path(PROFILE, ("--sign", IDENTITY, "--keychain", "KEYS/release.keychain-db")),
+         environment={"CODESIGN_KEYCHAIN": "KEYS/release.keychain-db"}),
+    Case("notary finds the app invalid", FULL[:8] + LOG, 1,
+         'notarization of DriverAssistant.zip ended with status "Invalid"', {"STANDIN_NOTARY_INVALID": "zip"}),
+    Case("notary finds the image invalid", FULL[:12] + LOG, 1,
+         'notarization of DriverAssistant-1.0.dmg ended with status "Invalid"', {"STANDIN_NOTARY_INVALID": "dmg"}),
+    Case("stapler finds no ticket on the image", FULL[:15], 1,
+         "this step failed (exit status 65): xcrun stapler validate", {"STANDIN_VALIDATE_FAILS": "dmg"}),
+    # A runner that does not enforce Gatekeeper accepts each of these; only
+    # the source spctl names tells a notarized item from a signed one.
+    Case("the vendor's package is signed, not notarized", FULL[:3], 1,
+         "the vendor's package IN/DriverAssistant.app/Contents/Resources/CH34xVCPDriver.pkg is not assessed as"
+         " notarized (spctl -a -vv -t install IN/DriverAssistant.app/Contents/Resources/CH34xVCPDriver.pkg,"
+         " exit status 0): IN/DriverAssistant.app/Contents/Resources/CH34xVCPDriver.pkg: accepted"
+         " source=Developer ID origin=Developer ID Installer", {"STANDIN_NOT_NOTARIZED": "pkg"}),
+    Case("the signed app is assessed as not notarized", FULL[:16], 1,
+         "the signed app is not assessed as notarized (spctl -a -vv -t exec", {"STANDIN_NOT_NOTARIZED": "app"}),
+    Case("the image is assessed as not notarized", FULL, 1,
+         "the image DriverAssistant-1.0.dmg is not assessed as notarized", {"STANDIN_NOT_NOTARIZED": "dmg"}),
+    Case("hdiutil is busy twice, then makes the image",
+         BEFORE_IMAGE + [MAKE_IMAGE, PAUSE, MAKE_IMAGE, PAUSE, MAKE_IMAGE] + AFTER_IMAGE,
+         environment={"STANDIN_HDIUTIL_BUSY": "2"}),
+    Case("hdiutil is busy on every try", BEFORE_IMAGE + [MAKE_IMAGE, PAUSE] * 3 + [MAKE_IMAGE], 1,
+         "this step failed (exit status 1, try 4 of 4): hdiutil create", {"STANDIN_HDIUTIL_BUSY": "always"}),
+    Case("hdiutil fails otherwise: no second try", BEFORE_IMAGE + [MAKE_IMAGE], 1,
+         "this step failed (exit status 1, try 1 of 4): hdiutil create", {"STANDIN_HDIUTIL_FULL": "1"}),
+    Case("self-check fails", FULL[:2], 1, "the app's self-check failed (exit status 1)",
+         {"FAKE_SELF_CHECK_STATUS": "1"}),
+    Case("no signing identity", [], 1, "DEVELOPER_ID_APPLICATION is not set", {"DEVELOPER_ID_APPLICATION": None}),
+    Case("part of an App Store Connect key", [], 1, "NOTARY_KEY_PATH is not set",
+         {"NOTARY_KEYCHAIN_PROFILE": None, "NOTARY_KEY_ID": "ABC123"}),
+    Case("the key path names a folder", [], 1, "NOTARY_KEY_PATH: KEYS is not a file",
+         {**KEY_ENVIRONMENT, "NOTARY_KEY_PATH": "KEYS"}),
+    Case("the keychain path names no file", [], 1, "CODESIGN_KEYCHAIN: KEYS/login.keychain-db is not a file",
+         {"CODESIGN_KEYCHAIN": "KEYS/login.keychain-db"}),
+    Case("no spctl", [], 1, "spctl is not on PATH", missing=("spctl",)),
+    Case("no vendor package in the app", [], 1, "carries no vendor package",
+         remove="Contents/Resources/CH34xVCPDriver.pkg"),
+    Case("the output folder holds the version's image", FULL[:1], 1,
+         "already holds DriverAssistant-1.0.dmg or its checksum", out_holds=("DriverAssistant-1.0.dmg",)),
+    Case("the output folder holds the version's checksum", FULL[:1], 1,
+         "already holds DriverAssistant-1.0.dmg or its checksum", out_holds=("DriverAssistant-1.0.dmg.sha256",)),
 ]
 
 
@@ -108,21 +156,27 @@ class ReleaseMac(unittest.TestCase):
     def tearDown(self):
         shutil.rmtree(self.root, ignore_errors=True)
 
-    def run_case(self, folder, environment, missing, remove):
+    def run_case(self, folder, case):
         paths = {name: os.path.join(folder, name) for name in ("in", "out", "bin", "tmp", "keys")}
         for name in ("in", "bin", "tmp", "keys"):
             os.makedirs(paths[name])
         app = fake_app(paths["in"])
-        if remove:
-            os.remove(os.path.join(app, remove))
-        open(os.path.join(paths["keys"], "AuthKey_ABC123.p8"), "w").close()
+        if case.remove:
+            os.remove(os.path.join(app, case.remove))
+        for name in ("AuthKey_ABC123.p8", "release.keychain-db"):
+            open(os.path.join(paths["keys"], name), "w").close()
+        if case.out_holds:
+            os.makedirs(paths["out"])
+        for name in case.out_holds:
+            with open(os.path.join(paths["out"], name), "w") as f:
+                f.write("published before\n")
         for tool in TOOLS:
-            if tool not in missing:
+            if tool not in case.missing:
                 os.symlink(STANDIN, os.path.join(paths["bin"], tool))
         log = os.path.join(folder, "calls.jsonl")
         env = {"PATH": paths["bin"] + ":/usr/bin:/bin", "TMPDIR": paths["tmp"], "STANDIN_LOG": log,
                "DEVELOPER_ID_APPLICATION": IDENTITY, "NOTARY_KEYCHAIN_PROFILE": "orventa-notary"}
-        for key, value in environment.items():
+        for key, value in case.environment.items():
             if value is None:
                 env.pop(key, None)
             else:
@@ -132,27 +186,30 @@ class ReleaseMac(unittest.TestCase):
         calls = []
         if os.path.exists(log):
             with open(log) as f:
-                text = f.read()
-            # Paths in the calls, as the table writes them.
-            text = re.sub(re.escape(paths["tmp"]) + r"/release-mac\.\w+", "WORK", text)
-            for name, path in paths.items():
-                text = text.replace(path, name.upper())
-            calls = [json.loads(line) for line in text.splitlines()]
+                calls = [json.loads(line) for line in self.as_written(f.read(), paths).splitlines()]
         return run, calls, paths, app
 
+    @staticmethod
+    def as_written(text, paths):
+        """Paths in the text, as the table writes them."""
+        text = re.sub(re.escape(paths["tmp"]) + r"/release-mac\.\w+", "WORK", text)
+        for name, path in paths.items():
+            text = text.replace(path, name.upper())
+        return text
+
     def test_cases(self):
-        for number, (name, environment, missing, remove, status, says, expected_calls) in enumerate(CASES):
-            with self.subTest(name):
+        for number, case in enumerate(CASES):
+            with self.subTest(case.name):
                 folder = os.path.join(self.root, str(number))
-                run, calls, paths, app = self.run_case(folder, environment, missing, remove)
+                run, calls, paths, app = self.run_case(folder, case)
                 output = run.stdout + run.stderr
-                self.assertEqual(run.returncode, status, output)
-                self.assertEqual(calls, expected_calls, output)
+                self.assertEqual(run.returncode, case.status, output)
+                self.assertEqual(calls, case.calls, output)
                 self.assertFalse(any("--deep" in call for call in calls))
                 self.assertEqual(os.listdir(paths["tmp"]), [], "the private folder is removed")
                 self.assertFalse(os.path.exists(os.path.join(app, "Contents", "_CodeSignature")),
                                  "the given app is not signed in place")
-                if status == 0:
+                if case.status == 0:
                     self.assertEqual(sorted(os.listdir(paths["out"])),
                                      ["DriverAssistant-1.0.dmg", "DriverAssistant-1.0.dmg.sha256"])
                     with open(os.path.join(paths["out"], "DriverAssistant-1.0.dmg"), "rb") as f:
@@ -160,14 +217,17 @@ class ReleaseMac(unittest.TestCase):
                     with open(os.path.join(paths["out"], "DriverAssistant-1.0.dmg.sha256")) as f:
                         self.assertEqual(f.read(), digest + "  DriverAssistant-1.0.dmg\n")
                     continue
-                self.assertIn(says, run.stderr)
-                self.assertEqual(os.listdir(paths["out"]) if os.path.exists(paths["out"]) else [], [],
-                                 "no image after a failure")
+                self.assertEqual(sorted(os.listdir(paths["out"])) if os.path.exists(paths["out"]) else [],
+                                 sorted(case.out_holds), "no image after a failure")
+                for name in case.out_holds:
+                    with open(os.path.join(paths["out"], name)) as f:
+                        self.assertEqual(f.read(), "published before\n", "what was there stays as it was")
                 last = run.stderr.rstrip("\n").splitlines()[-1]
                 self.assertTrue(last.startswith("release-mac: "), run.stderr)
+                self.assertIn(case.says, self.as_written(last, paths), "the reason is the last line")
                 if not calls:
                     self.assertEqual(run.stderr, last + "\n", "a refusal is one line")
-                if expected_calls[-1:] == LOG:
+                if calls[-1:] == LOG:
                     self.assertIn("The signature of the binary is invalid.", run.stderr, "the notary's log is shown")
 
     def test_shellcheck_clean(self):

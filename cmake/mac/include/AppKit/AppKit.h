@@ -13,4 +13,13 @@
 - (BOOL)setActivationPolicy:(NSApplicationActivationPolicy)activationPolicy;
 @end
 
+// Methods newer than the deployment target carry their availability, as in
+// Apple's headers: a call the compiler cannot see guarded fails the check
+// (-Wunguarded-availability-new under -Werror).
+@interface NSApplication (CocoaAdditionsMacOS14)
+// NSApplication, "activate" (macOS 14.0+), Apple Developer Documentation:
+// activation became a request the system may decline.
+- (void)activate __attribute__((availability(macos, introduced = 14.0)));
+@end
+
 #endif

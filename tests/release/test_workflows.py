@@ -1,0 +1,205 @@
+"""The GitHub workflows read as YAML: every action pinned to a full commit, no
+job on a runner label GitHub has retired, permissions stated per job, the
+release job refusing branches, and two of its steps (attaching the image,
+the clean-up) run here with bash against stand-ins for gh and security.
+
+Environment: ASSISTANT_SOURCE, ASSISTANT_TEST_OUTPUT.
+"""
+
+import glob
+import os
+import re
+import shutil
+import subprocess
+import unittest
+
+import yaml
+
+SOURCE = os.environ["ASSISTANT_SOURCE"]
+WORKFLOWS = sorted(glob.glob(os.path.join(SOURCE, ".github", "workflows", "*.yml")))
+
+# Runner labels GitHub has retired: a job asking for one ends with an error
+# before its first step. The one place to add a label when its image goes.
+RETIRED_LABELS = {
+    "macos-10.15", "macos-11", "macos-12", "macos-12-large", "macos-13", "macos-13-large", "macos-13-xlarge",
+    "macos-14", "macos-14-large", "macos-14-xlarge",  # macos-14: 2026-11-02
+    "ubuntu-18.04", "ubuntu-20.04", "windows-2016", "windows-2019",
+}
+
+PINNED = re.compile(r"^[\w.-]+/[\w./-]+@[0-9a-f]{40}$")
+
+
+def load(path):
+    with open(path) as f:
+        text = f.read()
+    # YAML 1.1 reads the key "on" as True.
+    return text, yaml.safe_load(text)
+
+
+def labels(job):
+    """Every runner label a job may ask for, its matrix's values included."""
+    runs_on = job.get("runs-on", [])
+    found = runs_on if isinstance(runs_on, list) else [runs_on]
+    matrix = job.get("strategy", {}).get("matrix", {})
+    if isinstance(matrix, dict):
+        for values in matrix.values():
+            if isinstance(values, list):
+                found += [v for v in values if isinstance(v, str)]
+    return found
+
+
+def evaluate(condition, context):
+    """A job condition made only of ==, &&, ||, startsWith() and github.*
+    values, evaluated for `context`; anything else fails the test."""
+    python = condition
+    for name in re.findall(r"\bgithub\.\w+", condition):
+        python = python.replace(name, repr(context[name]))
+    python = python.replace("&&", " and ").replace("||", " or ").replace("startsWith", "starts_with")
+    if not re.fullmatch(r"[\s'\w/.\-()=,]*", python.replace("==", "")):
+        raise AssertionError(f"the condition holds more than this test reads: {condition}")
+    return eval(python, {"__builtins__": {}}, {"starts_with": lambda s, p: s.lower().startswith(p.lower())})
+
+
+def step_named(job, start):
+    return next(step for step in job["steps"] if step.get("name", "").startswith(start))
+
+
+class Workflows(unittest.TestCase):
+    def setUp(self):
+        self.assertTrue(WORKFLOWS)
+        self.scratch = os.path.join(os.environ["ASSISTANT_TEST_OUTPUT"], "workflows")
+        shutil.rmtree(self.scratch, ignore_errors=True)
+        os.makedirs(self.scratch)
+
+    def tearDown(self):
+        shutil.rmtree(self.scratch, ignore_errors=True)
+
+    def test_every_action_is_pinned_to_a_commit(self):
+        for path in WORKFLOWS:
+            text, workflow = load(path)
+            for name, job in workflow["jobs"].items():
+                uses = [job["uses"]] if "uses" in job else []
+                uses += [step["uses"] for step in job.get("steps", []) if "uses" in step]
+                for action in uses:
+                    with self.subTest(workflow=os.path.basename(path), job=name, action=action):
+                        self.assertRegex(action, PINNED)
+                        line = re.search(r"uses:\s*" + re.escape(action) + r"(.*)$", text, re.MULTILINE)
+                        self.assertRegex(line.group(1), r"#\s*v\d", "the release is named in a comment")
+
+    def test_no_job_runs_on_a_retired_label(self):
+        for path in WORKFLOWS:
+            _, workflow = load(path)
+            for name, job in workflow["jobs"].items():
+                with self.subTest(workflow=os.path.basename(path), job=name):
+                    found = labels(job)
+                    self.assertTrue(found or "uses" in job, "the job names its runner")
+                    self.assertEqual([label for label in found if label in RETIRED_LABELS], [])
+
+    def test_permissions_are_stated_per_job(self):
+        for path in WORKFLOWS:
+            _, workflow = load(path)
+            self.assertEqual(workflow.get("permissions"), {}, "nothing granted to the workflow as a whole")
+            for name, job in workflow["jobs"].items():
+                with self.subTest(workflow=os.path.basename(path), job=name):
+                    permissions = job.get("permissions")
+                    self.assertIsInstance(permissions, dict)
+                    attaches = any("gh release" in step.get("run", "") for step in job.get("steps", []))
+                    self.assertEqual(permissions.get("contents"), "write" if attaches else "read")
+                    self.assertEqual(set(permissions.values()) - {"read", "write" if attaches else "read"}, set())
+
+    def test_the_release_job_runs_for_v_tags_only(self):
+        _, workflow = load(os.path.join(SOURCE, ".github", "workflows", "release.yml"))
+        job = workflow["jobs"]["release"]
+        self.assertNotIn("secrets", job["if"])
+        cases = [
+            ("a pushed tag", "refs/tags/v1.0", "tag", True),
+            ("a tag chosen by hand", "refs/tags/v2.3.1", "tag", True),
+            ("a branch", "refs/heads/main", "branch", False),
+            ("a branch named like a version", "refs/heads/v1.0", "branch", False),
+            ("another tag", "refs/tags/nightly", "tag", False),
+        ]
+        for name, ref, ref_type, runs in cases:
+            with self.subTest(name):
+                context = {"github.ref": ref, "github.ref_type": ref_type, "github.ref_name": ref.split("/", 2)[2],
+                           "github.event_name": "workflow_dispatch"}
+                self.assertIs(evaluate(job["if"], context), runs)
+
+    def run_step(self, step, tools, environment):
+        """Runs a step's script as GitHub runs it (bash -e, pipefail) with
+        `tools` ({name: shell script}) first on PATH, in the scratch folder."""
+        bin_folder = os.path.join(self.scratch, "bin")
+        os.makedirs(bin_folder, exist_ok=True)
+        for name, body in tools.items():
+            with open(os.path.join(bin_folder, name), "w") as f:
+                f.write("#!/bin/sh\necho \"" + name + " $*\" >>\"$CALLS\"\n" + body)
+            os.chmod(os.path.join(bin_folder, name), 0o755)
+        calls = os.path.join(self.scratch, "calls.txt")
+        if os.path.exists(calls):
+            os.remove(calls)
+        env = {"PATH": bin_folder + ":/usr/bin:/bin", "CALLS": calls, "HOME": self.scratch, **environment}
+        run = subprocess.run(["bash", "--noprofile", "--norc", "-eo", "pipefail", "-c", step["run"]],
+                             cwd=self.scratch, env=env, capture_output=True, text=True, timeout=30)
+        with open(calls) if os.path.exists(calls) else open(os.devnull) as f:
+            made = f.read().splitlines()
+        return run, made
+
+    def test_clean_up_removes_each_secret_on_its_own(self):
+        _, workflow = load(os.path.join(SOURCE, ".github", "workflows", "release.yml"))
+        step = step_named(workflow["jobs"]["release"], "Remove the keychain")
+        self.assertEqual(step.get("if"), "always()")
+        for name, security, survives, status in [
+            ("all goes", "exit 0\n", [], 0),
+            ("the keychain cannot be deleted", "echo 'security: SecKeychainDelete: in use' >&2\nexit 50\n",
+             ["release.keychain-db"], 1),
+        ]:
+            with self.subTest(name):
+                temp = os.path.join(self.scratch, "runner-temp")
+                shutil.rmtree(temp, ignore_errors=True)
+                for folder in ("notary", "vendor"):
+                    os.makedirs(os.path.join(temp, folder))
+                files = ["release.keychain-db", "developer-id.p12", "notary/AuthKey.p8", "vendor/CH34xVCPDriver.pkg"]
+                for file in files:
+                    open(os.path.join(temp, file), "w").close()
+                # The stand-in deletes the keychain only when it succeeds.
+                body = security if status else 'rm -f "$2"\n' + security
+                run, calls = self.run_step(step, {"security": body},
+                                           {"RUNNER_TEMP": temp, "KEYCHAIN": os.path.join(temp, "release.keychain-db")})
+                self.assertEqual(run.returncode, status, run.stdout + run.stderr)
+                self.assertEqual(calls, ["security delete-keychain " + os.path.join(temp, "release.keychain-db")])
+                left = sorted(os.path.relpath(os.path.join(d, f), temp) for d, _, fs in os.walk(temp) for f in fs)
+                self.assertEqual(left, survives)
+                if status:
+                    self.assertIn("Could not remove: keychain", run.stdout)
+
+    def test_an_attached_image_is_never_replaced(self):
+        _, workflow = load(os.path.join(SOURCE, ".github", "workflows", "release.yml"))
+        step = step_named(workflow["jobs"]["release"], "Attach the image")
+        self.assertNotIn("--clobber", step["run"])
+        image, checksum = "DriverAssistant-1.0.dmg", "DriverAssistant-1.0.dmg.sha256"
+        view = "gh release view v1.0 --json assets --jq .assets[].name"
+        for name, assets, status, expected in [
+            ("no release yet", None, 0,
+             [view, f"gh release create v1.0 dist/{image} dist/{checksum} --verify-tag"
+                    " --title ORVENTA Driver Assistant v1.0"]),
+            ("a release without the image", ["notes.txt"], 0, [view, f"gh release upload v1.0 dist/{image} dist/{checksum}"]),
+            ("the image is attached", [image, checksum], 1, [view]),
+            ("only the checksum is attached", [checksum], 1, [view]),
+        ]:
+            with self.subTest(name):
+                shutil.rmtree(os.path.join(self.scratch, "dist"), ignore_errors=True)
+                os.makedirs(os.path.join(self.scratch, "dist"))
+                for file in (image, checksum):
+                    open(os.path.join(self.scratch, "dist", file), "w").close()
+                if assets is None:
+                    gh = '[ "$2" = view ] && { echo "release not found" >&2; exit 1; }\nexit 0\n'
+                else:
+                    gh = '[ "$2" = view ] && printf "%s\\n" ' + " ".join(assets) + "\nexit 0\n"
+                run, calls = self.run_step(step, {"gh": gh}, {"GITHUB_REF_NAME": "v1.0", "GH_TOKEN": "token"})
+                self.assertEqual(run.returncode, status, run.stdout + run.stderr)
+                self.assertEqual(calls, expected)
+                if status:
+                    self.assertIn("a published image is never replaced", run.stdout)
+
+
+if __name__ == "__main__":
+    unittest.main()
