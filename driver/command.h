@@ -20,6 +20,9 @@ struct CommandResult {
   /// order it reached the one shared pipe, as UTF-8 (ill-formed bytes
   /// replaced by U+FFFD); never trimmed or split.
   std::string output;
+  /// How many bytes the tool wrote, as they came, before the repair: what
+  /// the run's record reports.
+  std::size_t outputBytes = 0;
 };
 
 /// The status of a child whose end the system reported without its status:
@@ -48,8 +51,9 @@ inline constexpr std::int32_t unknownTerminationStatus = INT32_MIN;
 ///    dropped;
 ///  - std::bad_alloc when memory runs out, after ending the group the same way.
 /// A non-zero status is a result. Each call leaves no descriptor behind.
-/// SIGINT, SIGTERM or SIGHUP while the child runs (unless the program ignores
-/// it) ends the child's group first; then the signal takes its course: the
+/// A signal that ends the program (endingSignals, common/ending_signals.h)
+/// while the child runs (unless the program ignores it) ends the child's
+/// group first; then the signal takes its course: the
 /// default action ends the program, a handler of the program's own runs, and
 /// should the program go on, the run fails with std::system_error (EINTR).
 /// Memory: the output goes into a buffer that grows fourfold when full; only
@@ -57,7 +61,7 @@ inline constexpr std::int32_t unknownTerminationStatus = INT32_MIN;
 /// most about twice the output's size (while a full buffer is moved), and
 /// never much above `outputLimit` whatever the tool writes.
 /// Not re-entrant: while a run lasts, the runner has process-wide handlers
-/// for SIGINT, SIGTERM and SIGHUP in place (driver/ending_signals.h). Run
+/// for those signals in place (driver/ending_signals.h). Run
 /// one tool at a time, from one thread, never from a signal handler.
 CommandResult run(const std::string& path, const std::vector<std::string>& arguments,
                   std::chrono::milliseconds timeLimit, std::size_t outputLimit = toolOutputLimit);

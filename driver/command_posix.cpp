@@ -74,8 +74,9 @@ void waitReadable(int fd, int wakeFd, ToolClock::time_point until) {
 }
 
 // Reads the pipe (non-blocking) to end of file into a buffer that grows as
-// the output does, then repairs its UTF-8 once. Fails with RunLimitError at
-// `deadline` or past `outputLimit` bytes, before the buffer takes them.
+// the output does, and gives the bytes as they came. Fails with
+// RunLimitError at `deadline`, past `outputLimit` bytes (before the buffer
+// takes them), or when their UTF-8 repair would pass `outputLimit`.
 std::string readToEnd(int fd, int wakeFd, ToolClock::time_point deadline, std::size_t outputLimit,
                       const std::string& path, milliseconds timeLimit) {
   // A pipe holds 64 KiB by default: one read takes what it holds.
@@ -83,7 +84,6 @@ std::string readToEnd(int fd, int wakeFd, ToolClock::time_point deadline, std::s
   std::string bytes;
   for (;;) {
     EndingSignalGuard::stopIfSignalled(path);
-    if (ToolClock::now() >= deadline) throw RunLimitError::timeLimitPassed(path, timeLimit);
     const ssize_t got = ::read(fd, chunk, sizeof chunk);
     if (got > 0) {
       const auto size = static_cast<std::size_t>(got);
@@ -97,12 +97,20 @@ std::string readToEnd(int fd, int wakeFd, ToolClock::time_point deadline, std::s
     } else if (got == 0) {
       break;
     } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+      // The limit is decided only here, after a look at the pipe taken past
+      // the deadline: when the program was stopped (or its wait came back
+      // late), the tool may have written all and ended meanwhile, and that
+      // is its result, not a tool that did not finish.
+      if (ToolClock::now() >= deadline) throw RunLimitError::timeLimitPassed(path, timeLimit);
       waitReadable(fd, wakeFd, deadline);
     } else if (errno != EINTR) {
       throwSystemError(errno, "read");
     }
   }
-  return repairedUTF8(std::move(bytes));
+  // Each ill-formed byte may become the three of U+FFFD: the limit holds
+  // for what is kept, too.
+  if (repairedUTF8Size(bytes) > outputLimit) throw RunLimitError::outputLimitPassed(path, outputLimit);
+  return bytes;
 }
 
 CommandResult runTool(const std::string& path, const std::vector<std::string>& arguments, milliseconds timeLimit,
@@ -152,7 +160,8 @@ CommandResult runTool(const std::string& path, const std::vector<std::string>& a
   signals.finish();
   CommandResult result;
   result.status = *status;
-  result.output = std::move(bytes);
+  result.outputBytes = bytes.size();
+  result.output = repairedUTF8(std::move(bytes));
   return result;
 }
 

@@ -8,6 +8,10 @@
 /// on a character boundary; `bytes.size()` when all of it is well-formed.
 std::size_t validUTF8Length(std::string_view bytes);
 
+/// The size of repairedUTF8(bytes), without making it: each ill-formed
+/// sequence counts as the three bytes of U+FFFD.
+std::size_t repairedUTF8Size(std::string_view bytes);
+
 /// `bytes` with every ill-formed sequence replaced by U+FFFD, following the
 /// Unicode practice of substituting maximal subparts (the same result as
 /// WHATWG's decoder and CPython's "replace"). Well-formed input is returned

@@ -215,6 +215,10 @@ TEST(RepairedUTF8, SameAsCPythonOnEveryShortAndManyRandomInputs) {
     if (got != want && ++differences <= 10)
       ADD_FAILURE() << "input " << hexOf(std::string(inputs[i])) << ": CPython gives " << hexOf(std::string(want))
                     << ", repairedUTF8 " << hexOf(got);
+    // The runner holds the repaired text to its output limit by this size.
+    if (repairedUTF8Size(inputs[i]) != want.size() && ++differences <= 10)
+      ADD_FAILURE() << "input " << hexOf(std::string(inputs[i])) << ": CPython gives " << want.size()
+                    << " bytes, repairedUTF8Size " << repairedUTF8Size(inputs[i]);
   }
   EXPECT_EQ(at, reference.size());
   EXPECT_EQ(differences, 0u) << "of " << inputs.size() << " inputs";
