@@ -322,7 +322,10 @@ class FileSizeLimit(unittest.TestCase):
     the program half way."""
 
     def test_the_self_check_fails_with_one_line_and_no_copy(self):
-        limited = ["python3", "-c", "import os, resource, sys\n"
+        # Python ignores SIGXFSZ, and the program would inherit that: the
+        # program starts with it at its default, as from a shell.
+        limited = ["python3", "-c", "import os, resource, signal, sys\n"
+                   "signal.signal(signal.SIGXFSZ, signal.SIG_DFL)\n"
                    "resource.setrlimit(resource.RLIMIT_FSIZE, (512, 512))\n"
                    "os.execv(sys.argv[1], sys.argv[1:])\n"]
         with s.BundleCopy(s.test_program()) as bundle, s.mac() as machine:
