@@ -42,8 +42,12 @@ inline constexpr std::int32_t unknownTerminationStatus = INT32_MIN;
 ///  - std::system_error with the platform's errno when the child cannot be
 ///    started (what() = path + ": " + the system's text); no child is left;
 ///  - RunLimitError (driver/run_limit_error.h) when the limit passes before
-///    the end, or the output grows past `outputLimit` bytes (by default
-///    toolOutputLimit, build_constants.h): the child's
+///    the end, or the output, or its text once repaired, grows past
+///    `outputLimit` bytes (by default toolOutputLimit, build_constants.h).
+///    The limit is measured on ToolClock (driver/tool_clock.h), which stands
+///    still while the machine sleeps, and is declared only after a look at
+///    the child taken past the deadline: a child that ended meanwhile (while
+///    the program was stopped, say) gives its result. The child's
 ///    process group and the child itself get SIGTERM, then SIGKILL 2 s
 ///    later (the child even when it left its group), the child is reaped
 ///    (or, should it not end within half a second of SIGKILL, left to the
@@ -58,8 +62,9 @@ inline constexpr std::int32_t unknownTerminationStatus = INT32_MIN;
 /// should the program go on, the run fails with std::system_error (EINTR).
 /// Memory: the output goes into a buffer that grows fourfold when full; only
 /// the part that holds output is ever touched, so the resident peak is at
-/// most about twice the output's size (while a full buffer is moved), and
-/// never much above `outputLimit` whatever the tool writes.
+/// most about twice the output's size (while a full buffer is moved, or the
+/// repaired text made), and never much above twice `outputLimit` whatever
+/// the tool writes; the result holds at most `outputLimit` bytes.
 /// Not re-entrant: while a run lasts, the runner has process-wide handlers
 /// for those signals in place (driver/ending_signals.h). Run
 /// one tool at a time, from one thread, never from a signal handler.
