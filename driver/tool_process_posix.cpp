@@ -169,7 +169,7 @@ std::optional<std::int32_t> reapBy(pid_t pid, ToolClock::time_point deadline, in
   Backoff backoff;
   // Each round looks at the tool before the clock: after a pause that came
   // back past the deadline (the program was stopped meanwhile), a tool that
-  // ended in time is reaped, not taken for one that did not finish.
+  // has ended is reaped, not taken for one that did not finish.
   for (;;) {
     int raw = 0;
     const pid_t got = ::waitpid(pid, &raw, WNOHANG);
