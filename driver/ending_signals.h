@@ -42,7 +42,9 @@ class EndingSignalGuard {
   /// or runs the program's own handler: those that run a handler first, then
   /// those at their default, each group in the order of endingSignals, so
   /// that a handler runs even when a signal that ends the program came
-  /// before it. Call it once whatever the signal must not interrupt is over
+  /// before it. (Nested in the private copy's guard, every caught signal
+  /// runs that guard's handler, and the order is that of endingSignals.)
+  /// Call it once whatever the signal must not interrupt is over
   /// (the tool's group ended and reaped); later calls, and the destructor,
   /// do nothing more.
   void finish() noexcept;
