@@ -74,11 +74,12 @@ void waitReadable(int fd, int wakeFd, ToolClock::time_point until) {
 }
 
 // Reads the pipe (non-blocking) to end of file into a buffer that grows as
-// the output does, and gives the bytes as they came. Fails with
-// RunLimitError at `deadline`, past `outputLimit` bytes (before the buffer
-// takes them), or when their UTF-8 repair would pass `outputLimit`.
+// the output does, sets `written` to the bytes read, and gives them with
+// their UTF-8 repaired. Fails with RunLimitError at `deadline`, past
+// `outputLimit` bytes (before the buffer takes them), or when the repaired
+// text would pass `outputLimit`.
 std::string readToEnd(int fd, int wakeFd, ToolClock::time_point deadline, std::size_t outputLimit,
-                      const std::string& path, milliseconds timeLimit) {
+                      const std::string& path, milliseconds timeLimit, std::size_t& written) {
   // A pipe holds 64 KiB by default: one read takes what it holds.
   char chunk[64 * 1024];
   std::string bytes;
@@ -107,10 +108,12 @@ std::string readToEnd(int fd, int wakeFd, ToolClock::time_point deadline, std::s
       throwSystemError(errno, "read");
     }
   }
+  written = bytes.size();
   // Each ill-formed byte may become the three of U+FFFD: the limit holds
   // for what is kept, too.
-  if (repairedUTF8Size(bytes) > outputLimit) throw RunLimitError::outputLimitPassed(path, outputLimit);
-  return bytes;
+  std::optional<std::string> text = repairedUTF8Within(std::move(bytes), outputLimit);
+  if (!text) throw RunLimitError::outputLimitPassed(path, outputLimit);
+  return std::move(*text);
 }
 
 CommandResult runTool(const std::string& path, const std::vector<std::string>& arguments, milliseconds timeLimit,
@@ -136,13 +139,14 @@ CommandResult runTool(const std::string& path, const std::vector<std::string>& a
   // (and whatever it started that inherited the pipe) has closed it.
   output.writeEnd.reset();
 
-  std::string bytes;
+  std::string text;
+  std::size_t written = 0;
   std::optional<std::int32_t> status;
   try {
     // Read first, then reap: waiting first would hang as soon as the child
     // writes more than the pipe holds.
     if (captureOutput)
-      bytes = readToEnd(output.readEnd.get(), wake.readEnd.get(), deadline, outputLimit, path, timeLimit);
+      text = readToEnd(output.readEnd.get(), wake.readEnd.get(), deadline, outputLimit, path, timeLimit, written);
     status = reapBy(pid, deadline, wake.readEnd.get(), path);
   } catch (...) {
     // The end of file is not waited for any longer.
@@ -160,8 +164,8 @@ CommandResult runTool(const std::string& path, const std::vector<std::string>& a
   signals.finish();
   CommandResult result;
   result.status = *status;
-  result.outputBytes = bytes.size();
-  result.output = repairedUTF8(std::move(bytes));
+  result.output = std::move(text);
+  result.outputBytes = written;
   return result;
 }
 

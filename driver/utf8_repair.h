@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,3 +19,8 @@ std::size_t repairedUTF8Size(std::string_view bytes);
 /// as it came, without a copy; nothing is trimmed or split. Never fails
 /// except for lack of memory.
 std::string repairedUTF8(std::string bytes);
+
+/// repairedUTF8(bytes) when it holds at most `limit` bytes, else nothing,
+/// without ever holding more than `limit` bytes of repaired text.
+/// Well-formed input is looked at once and returned without a copy.
+std::optional<std::string> repairedUTF8Within(std::string bytes, std::size_t limit);
