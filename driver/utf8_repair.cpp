@@ -110,3 +110,14 @@ std::string repairedUTF8(std::string bytes) {
   }
   return out;
 }
+
+std::optional<std::string> repairedUTF8Within(std::string bytes, std::size_t limit) {
+  const std::size_t valid = validUTF8Length(bytes);
+  if (valid == bytes.size()) {
+    if (bytes.size() > limit) return std::nullopt;
+    return bytes;
+  }
+  // Ill-formed output is rare: looking at it again costs little.
+  if (valid + repairedUTF8Size(std::string_view(bytes).substr(valid)) > limit) return std::nullopt;
+  return repairedUTF8(std::move(bytes));
+}
