@@ -3,6 +3,7 @@
 #include "app/application.h"
 #include "app/child_status.h"
 #include "app/display.h"
+#include "app/file_size_signal.h"
 #include "app/mode.h"
 #include "app/process_text.h"
 #include "app/self_check.h"
@@ -13,6 +14,7 @@ int main(int argc, char** argv, char** envp) {
   // Before anything opens a descriptor of its own.
   openMissingStandardDescriptors();
   receiveChildStatuses();
+  failWritesPastTheFileSizeLimit();
   prepareProcessText(argc, argv, envp);
   const bool selfCheck = selfCheckRequested(argc, argv);
   recordStart(selfCheck);

@@ -20,6 +20,9 @@ struct CommandResult {
   /// order it reached the one shared pipe, as UTF-8 (ill-formed bytes
   /// replaced by U+FFFD); never trimmed or split.
   std::string output;
+  /// How many bytes the tool wrote, as they came, before the repair: what
+  /// the run's record reports.
+  std::size_t outputBytes = 0;
 };
 
 /// The status of a child whose end the system reported without its status:
@@ -39,8 +42,12 @@ inline constexpr std::int32_t unknownTerminationStatus = INT32_MIN;
 ///  - std::system_error with the platform's errno when the child cannot be
 ///    started (what() = path + ": " + the system's text); no child is left;
 ///  - RunLimitError (driver/run_limit_error.h) when the limit passes before
-///    the end, or the output grows past `outputLimit` bytes (by default
-///    toolOutputLimit, build_constants.h): the child's
+///    the end, or the output, or its text once repaired, grows past
+///    `outputLimit` bytes (by default toolOutputLimit, build_constants.h).
+///    The limit is measured on ToolClock (driver/tool_clock.h), which stands
+///    still while the machine sleeps, and is declared only after a look at
+///    the child taken past the deadline: a child that ended meanwhile (while
+///    the program was stopped, say) gives its result. The child's
 ///    process group and the child itself get SIGTERM, then SIGKILL 2 s
 ///    later (the child even when it left its group), the child is reaped
 ///    (or, should it not end within half a second of SIGKILL, left to the
@@ -48,16 +55,18 @@ inline constexpr std::int32_t unknownTerminationStatus = INT32_MIN;
 ///    dropped;
 ///  - std::bad_alloc when memory runs out, after ending the group the same way.
 /// A non-zero status is a result. Each call leaves no descriptor behind.
-/// SIGINT, SIGTERM or SIGHUP while the child runs (unless the program ignores
-/// it) ends the child's group first; then the signal takes its course: the
+/// A signal that ends the program (endingSignals, common/ending_signals.h)
+/// while the child runs (unless the program ignores it) ends the child's
+/// group first; then the signal takes its course: the
 /// default action ends the program, a handler of the program's own runs, and
 /// should the program go on, the run fails with std::system_error (EINTR).
 /// Memory: the output goes into a buffer that grows fourfold when full; only
 /// the part that holds output is ever touched, so the resident peak is at
-/// most about twice the output's size (while a full buffer is moved), and
-/// never much above `outputLimit` whatever the tool writes.
+/// most about twice the output's size (while a full buffer is moved, or the
+/// repaired text made), and never much above twice `outputLimit` whatever
+/// the tool writes; the result holds at most `outputLimit` bytes.
 /// Not re-entrant: while a run lasts, the runner has process-wide handlers
-/// for SIGINT, SIGTERM and SIGHUP in place (driver/ending_signals.h). Run
+/// for those signals in place (driver/ending_signals.h). Run
 /// one tool at a time, from one thread, never from a signal handler.
 CommandResult run(const std::string& path, const std::vector<std::string>& arguments,
                   std::chrono::milliseconds timeLimit, std::size_t outputLimit = toolOutputLimit);

@@ -74,16 +74,17 @@ void waitReadable(int fd, int wakeFd, ToolClock::time_point until) {
 }
 
 // Reads the pipe (non-blocking) to end of file into a buffer that grows as
-// the output does, then repairs its UTF-8 once. Fails with RunLimitError at
-// `deadline` or past `outputLimit` bytes, before the buffer takes them.
+// the output does, sets `written` to the bytes read, and gives them with
+// their UTF-8 repaired. Fails with RunLimitError at `deadline`, past
+// `outputLimit` bytes (before the buffer takes them), or when the repaired
+// text would pass `outputLimit`.
 std::string readToEnd(int fd, int wakeFd, ToolClock::time_point deadline, std::size_t outputLimit,
-                      const std::string& path, milliseconds timeLimit) {
+                      const std::string& path, milliseconds timeLimit, std::size_t& written) {
   // A pipe holds 64 KiB by default: one read takes what it holds.
   char chunk[64 * 1024];
   std::string bytes;
   for (;;) {
     EndingSignalGuard::stopIfSignalled(path);
-    if (ToolClock::now() >= deadline) throw RunLimitError::timeLimitPassed(path, timeLimit);
     const ssize_t got = ::read(fd, chunk, sizeof chunk);
     if (got > 0) {
       const auto size = static_cast<std::size_t>(got);
@@ -97,12 +98,22 @@ std::string readToEnd(int fd, int wakeFd, ToolClock::time_point deadline, std::s
     } else if (got == 0) {
       break;
     } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+      // The limit is decided only here, after a look at the pipe taken past
+      // the deadline: when the program was stopped (or its wait came back
+      // late), the tool may have written all and ended meanwhile, and that
+      // is its result, not a tool that did not finish.
+      if (ToolClock::now() >= deadline) throw RunLimitError::timeLimitPassed(path, timeLimit);
       waitReadable(fd, wakeFd, deadline);
     } else if (errno != EINTR) {
       throwSystemError(errno, "read");
     }
   }
-  return repairedUTF8(std::move(bytes));
+  written = bytes.size();
+  // Each ill-formed byte may become the three of U+FFFD: the limit holds
+  // for what is kept, too.
+  std::optional<std::string> text = repairedUTF8Within(std::move(bytes), outputLimit);
+  if (!text) throw RunLimitError::outputLimitPassed(path, outputLimit);
+  return std::move(*text);
 }
 
 CommandResult runTool(const std::string& path, const std::vector<std::string>& arguments, milliseconds timeLimit,
@@ -128,13 +139,14 @@ CommandResult runTool(const std::string& path, const std::vector<std::string>& a
   // (and whatever it started that inherited the pipe) has closed it.
   output.writeEnd.reset();
 
-  std::string bytes;
+  std::string text;
+  std::size_t written = 0;
   std::optional<std::int32_t> status;
   try {
     // Read first, then reap: waiting first would hang as soon as the child
     // writes more than the pipe holds.
     if (captureOutput)
-      bytes = readToEnd(output.readEnd.get(), wake.readEnd.get(), deadline, outputLimit, path, timeLimit);
+      text = readToEnd(output.readEnd.get(), wake.readEnd.get(), deadline, outputLimit, path, timeLimit, written);
     status = reapBy(pid, deadline, wake.readEnd.get(), path);
   } catch (...) {
     // The end of file is not waited for any longer.
@@ -152,7 +164,8 @@ CommandResult runTool(const std::string& path, const std::vector<std::string>& a
   signals.finish();
   CommandResult result;
   result.status = *status;
-  result.output = std::move(bytes);
+  result.output = std::move(text);
+  result.outputBytes = written;
   return result;
 }
 

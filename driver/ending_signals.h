@@ -10,8 +10,11 @@
 #include <iterator>
 #include <string>
 
-/// While a guard lives, SIGINT, SIGTERM and SIGHUP are caught so that the
-/// program can end the tool it runs before the signal takes its course. The
+#include "common/ending_signals.h"
+
+/// While a guard lives, the ending signals (endingSignals,
+/// common/ending_signals.h) are caught so that the program can end the tool
+/// it runs before the signal takes its course. The
 /// handler only notes which signals came and writes one byte to `wakeWriteEnd`
 /// (a non-blocking pipe end whose reading end every wait polls, so a signal
 /// between a check and a wait cannot be missed; -1 for none).
@@ -35,16 +38,19 @@ class EndingSignalGuard {
   static void stopIfSignalled(const std::string& what);
 
   /// Puts the program's own handling back and raises again every signal
-  /// that came meanwhile (in the order SIGINT, SIGTERM, SIGHUP), so that
-  /// each ends the program as it would have, or runs the program's own
-  /// handler. Call it once whatever the signal must not interrupt is over
+  /// that came meanwhile, so that each ends the program as it would have,
+  /// or runs the program's own handler: those that run a handler first, then
+  /// those at their default, each group in the order of endingSignals, so
+  /// that a handler runs even when a signal that ends the program came
+  /// before it. (Nested in the private copy's guard, every caught signal
+  /// runs that guard's handler, and the order is that of endingSignals.)
+  /// Call it once whatever the signal must not interrupt is over
   /// (the tool's group ended and reaped); later calls, and the destructor,
   /// do nothing more.
   void finish() noexcept;
 
  private:
-  static constexpr int signals_[] = {SIGINT, SIGTERM, SIGHUP};
-  struct sigaction previous_[std::size(signals_)] = {};
-  bool caught_[std::size(signals_)] = {};
+  struct sigaction previous_[std::size(endingSignals)] = {};
+  bool caught_[std::size(endingSignals)] = {};
   bool finished_ = false;
 };

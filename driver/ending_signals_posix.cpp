@@ -8,10 +8,14 @@
 
 namespace {
 
+constexpr std::size_t signalCount = std::size(endingSignals);
+static_assert(signalCount < 31, "one bit per signal in a sig_atomic_t");
+
 // Shared with the handler, so only what it may touch: lock-free
-// sig_atomic_t, written whole. One bit per signal number that came: a
-// second, different signal is as real as the first (SIGINT, which the
-// program handles and survives, then SIGTERM, which must still end it).
+// sig_atomic_t, written whole. One bit per signal that came, by its place
+// in endingSignals: a second, different signal is as real as the first
+// (SIGINT, which the program handles and survives, then SIGTERM, which must
+// still end it).
 volatile sig_atomic_t caughtSignals = 0;
 volatile sig_atomic_t wakeDescriptor = -1;
 
@@ -20,7 +24,8 @@ volatile sig_atomic_t wakeDescriptor = -1;
 // runs, so it never interrupts itself between reading and writing the set.
 extern "C" void noteEndingSignal(int sig) {
   const int savedErrno = errno;
-  caughtSignals = caughtSignals | (1 << sig);
+  for (std::size_t i = 0; i < signalCount; ++i)
+    if (endingSignals[i] == sig) caughtSignals = caughtSignals | (1 << i);
   const int fd = wakeDescriptor;
   if (fd >= 0) {
     const char byte = 0;
@@ -36,13 +41,12 @@ EndingSignalGuard::EndingSignalGuard(int wakeWriteEnd) {
   wakeDescriptor = wakeWriteEnd;
   struct sigaction catching {};
   catching.sa_handler = noteEndingSignal;
-  sigemptyset(&catching.sa_mask);
-  for (int sig : signals_) sigaddset(&catching.sa_mask, sig);
+  catching.sa_mask = endingSignalSet();
   catching.sa_flags = 0;  // no SA_RESTART: a wait wakes up at once
-  for (std::size_t i = 0; i < std::size(signals_); ++i) {
-    if (::sigaction(signals_[i], nullptr, &previous_[i]) != 0) continue;
-    if ((previous_[i].sa_flags & SA_SIGINFO) == 0 && previous_[i].sa_handler == SIG_IGN) continue;
-    if (::sigaction(signals_[i], &catching, nullptr) == 0) caught_[i] = true;
+  for (std::size_t i = 0; i < signalCount; ++i) {
+    if (::sigaction(endingSignals[i], nullptr, &previous_[i]) != 0) continue;
+    if (ignores(previous_[i])) continue;
+    if (::sigaction(endingSignals[i], &catching, nullptr) == 0) caught_[i] = true;
   }
 }
 
@@ -55,11 +59,13 @@ void EndingSignalGuard::stopIfSignalled(const std::string& what) {
 void EndingSignalGuard::finish() noexcept {
   if (finished_) return;
   finished_ = true;
-  for (std::size_t i = 0; i < std::size(signals_); ++i)
-    if (caught_[i]) ::sigaction(signals_[i], &previous_[i], nullptr);
+  for (std::size_t i = 0; i < signalCount; ++i)
+    if (caught_[i]) ::sigaction(endingSignals[i], &previous_[i], nullptr);
   wakeDescriptor = -1;
   const int noted = caughtSignals;
   caughtSignals = 0;
-  for (int sig : signals_)
-    if ((noted & (1 << sig)) != 0) ::raise(sig);
+  // Each raise takes its course before raise returns: the handlers first.
+  for (const bool handlers : {true, false})
+    for (std::size_t i = 0; i < signalCount; ++i)
+      if ((noted & (1 << i)) != 0 && runsHandler(previous_[i]) == handlers) ::raise(endingSignals[i]);
 }

@@ -4,9 +4,11 @@
 #include <exception>
 #include <utility>
 
+#include "driver/tool_clock.h"
+
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using Clock = ToolClock;
 
 /// Writes the record of one run: `result` when the tool ran, else `failure`
 /// (the exception's text, or nullptr when it had none). Builds the text
@@ -21,7 +23,7 @@ void recordRun(const EventLog& log, LogCategory category, const std::string& pat
     for (const std::string& argument : arguments) line += " " + quotedForLog(argument);
     line += ": ";
     if (result != nullptr)
-      line += terminationText(result->status) + ", " + std::to_string(result->output.size()) + " bytes of output";
+      line += terminationText(result->status) + ", " + std::to_string(result->outputBytes) + " bytes of output";
     else
       line += failure != nullptr ? "failed: " + std::string(failure) : std::string("failed");
     line += ", " + std::to_string(taken.count()) + " ms";

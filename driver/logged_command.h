@@ -10,7 +10,8 @@ std::string terminationText(std::int32_t status);
 /// `runner` with one record per tool run written to `log` under `category`,
 /// once the run has ended:
 ///   run "PATH" "ARGUMENT"...: TERMINATION, B bytes of output, D ms
-/// with terminationText() of its status, or "failed: WHAT, D ms" when the runner
-/// throws (a start failure or a time-out). The output itself is never
-/// recorded. The result, or the exception, passes on unchanged.
+/// with terminationText() of its status and B the bytes the tool wrote
+/// (CommandResult::outputBytes, not the size of the repaired text), or
+/// "failed: WHAT, D ms" when the runner throws (a start failure or a
+/// time-out). The output itself is never recorded. The result, or the exception, passes on unchanged.
 CommandRunner loggedRunner(CommandRunner runner, EventLog log, LogCategory category);

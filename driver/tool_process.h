@@ -10,20 +10,22 @@
 #include <string>
 #include <vector>
 
-using ToolClock = std::chrono::steady_clock;
+#include "driver/tool_clock.h"
 
 /// Starts the executable exactly at `path` with `arguments` after argument
 /// zero, as the leader of a new process group, with standard input
 /// inherited and standard output and standard error both going to
 /// `outputTo` (the null device for -1); no other descriptor of the program
-/// reaches it, and it starts with every signal unblocked and SIGPIPE at its
+/// reaches it, and it starts with every signal unblocked and at its
 /// default. Returns its process id. Throws std::system_error with the
 /// platform's error (what() = `path` + ": " + the system's text) when it
 /// cannot start; no child is left then.
 pid_t startTool(const std::string& path, const std::vector<std::string>& arguments, int outputTo);
 
 /// Reaps the tool once it has ended, by `deadline`, and gives its status as
-/// CommandResult::status has it; nothing when it still runs at the deadline.
+/// CommandResult::status has it; nothing when it still runs at a look taken
+/// at or past the deadline (a pause that comes back late looks at the tool
+/// again before the deadline counts).
 /// `wakeFd` (-1 for none) cuts a pause short when an ending signal comes;
 /// such a signal stops the wait (EndingSignalGuard::stopIfSignalled with
 /// `path`).

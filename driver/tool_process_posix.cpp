@@ -86,13 +86,14 @@ class SpawnSetup {
 #else
     checkSpawnSetup(::posix_spawn_file_actions_addclosefrom_np(actions, 3), path);
 #endif
-    // A parent that ignores SIGPIPE would otherwise pass that on, and a tool
-    // writing to a closed pipe would loop on EPIPE instead of ending. (The
-    // ending signals the runner catches are at their default in the child
-    // anyway: a caught signal is.) No signal stays blocked.
+    // Every signal at its default, as a tool expects to start: an ignored
+    // one would otherwise pass on (the program ignores SIGXFSZ, a launcher
+    // may ignore SIGPIPE, and a tool writing to a closed pipe would then loop
+    // on EPIPE instead of ending). No signal stays blocked.
     sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
+    sigfillset(&defaults);
+    sigdelset(&defaults, SIGKILL);
+    sigdelset(&defaults, SIGSTOP);
     checkSpawnSetup(::posix_spawnattr_setsigdefault(attributes, &defaults), path);
     sigset_t emptyMask;
     sigemptyset(&emptyMask);
@@ -166,6 +167,9 @@ pid_t startTool(const std::string& path, const std::vector<std::string>& argumen
 
 std::optional<std::int32_t> reapBy(pid_t pid, ToolClock::time_point deadline, int wakeFd, const std::string& path) {
   Backoff backoff;
+  // Each round looks at the tool before the clock: after a pause that came
+  // back past the deadline (the program was stopped meanwhile), a tool that
+  // has ended is reaped, not taken for one that did not finish.
   for (;;) {
     int raw = 0;
     const pid_t got = ::waitpid(pid, &raw, WNOHANG);

@@ -69,13 +69,31 @@ std::size_t validUTF8Length(std::string_view bytes) {
   return at;
 }
 
+std::size_t repairedUTF8Size(std::string_view bytes) {
+  std::size_t size = 0;
+  std::size_t at = 0;
+  while (at < bytes.size()) {
+    const std::size_t good = validUTF8Length(bytes.substr(at));
+    size += good;
+    at += good;
+    if (at == bytes.size()) break;
+    std::size_t subpart = 0;
+    sequenceAt(bytes, at, &subpart);
+    size += replacementCharacter.size();
+    at += subpart;
+  }
+  return size;
+}
+
 std::string repairedUTF8(std::string bytes) {
   std::size_t at = validUTF8Length(bytes);
   if (at == bytes.size()) return bytes;
 
   const std::string_view in = bytes;
   std::string out;
-  out.reserve(in.size() + in.size() / 2);
+  // Exactly the room the result needs: a buffer grown as it fills could hold
+  // half as much again, and the output limit bounds the result's size.
+  out.reserve(repairedUTF8Size(in));
   out.append(in.substr(0, at));
   while (at < in.size()) {
     std::size_t subpart = 0;
@@ -91,4 +109,15 @@ std::string repairedUTF8(std::string bytes) {
     }
   }
   return out;
+}
+
+std::optional<std::string> repairedUTF8Within(std::string bytes, std::size_t limit) {
+  const std::size_t valid = validUTF8Length(bytes);
+  if (valid == bytes.size()) {
+    if (bytes.size() > limit) return std::nullopt;
+    return bytes;
+  }
+  // Ill-formed output is rare: looking at it again costs little.
+  if (valid + repairedUTF8Size(std::string_view(bytes).substr(valid)) > limit) return std::nullopt;
+  return repairedUTF8(std::move(bytes));
 }

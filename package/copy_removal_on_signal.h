@@ -1,7 +1,7 @@
 #pragma once
-// The private copy against the signals that end the program: SIGINT,
-// SIGTERM or SIGHUP while the package is read, copied or checked removes the
-// copy before the signal takes its course.
+// The private copy against the signals that end the program (endingSignals,
+// common/ending_signals.h): one of them while the package is read, copied or
+// checked removes the copy before the signal takes its course.
 
 #include <signal.h>
 

@@ -9,11 +9,10 @@
 #include <cstring>
 #include <iterator>
 
+#include "common/ending_signals.h"
 #include "package/copy_removal_on_signal.h"
 
 namespace {
-
-constexpr int endingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 char guardedFile[PATH_MAX];
 char guardedFolder[PATH_MAX];
@@ -44,13 +43,6 @@ bool copyText(char (&to)[PATH_MAX], const std::string& from) {
   if (from.size() >= sizeof(to)) return false;
   std::memcpy(to, from.c_str(), from.size() + 1);
   return true;
-}
-
-sigset_t endingSignalSet() {
-  sigset_t set;
-  sigemptyset(&set);
-  for (int sig : endingSignals) sigaddset(&set, sig);
-  return set;
 }
 
 }  // namespace
@@ -86,7 +78,7 @@ void CopyRemovalOnSignal::arm(const std::string& folder, const std::string& file
       caught[i] = false;
       if (::sigaction(endingSignals[i], nullptr, &previousActions[i]) != 0) continue;
       // Ignored (as under nohup): stays ignored, and nothing ends the program.
-      if ((previousActions[i].sa_flags & SA_SIGINFO) == 0 && previousActions[i].sa_handler == SIG_IGN) continue;
+      if (ignores(previousActions[i])) continue;
       caught[i] = ::sigaction(endingSignals[i], &removing, nullptr) == 0;
     }
   }

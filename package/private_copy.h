@@ -69,7 +69,7 @@ FreeSpaceReading platformFreeSpace();
 /// before its mode is set through its descriptor, and the file is created
 /// exclusively relative to that descriptor, so nothing a path names can be
 /// swapped in between. Until the copy is removed or handed on (the object
-/// destroyed), SIGINT, SIGTERM or SIGHUP removes it before taking its course
+/// destroyed), a signal that ends the program removes it before taking its course
 /// (copy_removal_on_signal.h). Throws std::system_error with the platform's
 /// errno ("Cannot create " + path + ": " + the system's text) and leaves
 /// nothing behind when either cannot be made. The copy's reserve() learns

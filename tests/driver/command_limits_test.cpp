@@ -3,12 +3,14 @@
 // ended by a signal while a tool runs.
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <optional>
 #include <set>
 #include <string>
 #include <system_error>
@@ -99,6 +101,41 @@ TEST(RunTimeLimit, AToolThatFinishesInTimeIsNotDisturbed) {
   EXPECT_EQ(result.output, "ab");
 }
 
+TEST(RunTimeLimit, AProgramStoppedPastTheLimitTakesTheResultOfAToolThatEnded) {
+  // The tool stops this program (as Ctrl-Z or SIGSTOP would) for longer
+  // than the limit and ends at once: when the program goes on, the limit
+  // has passed, but the tool finished well within it. One that still runs
+  // then is ended at its limit all the same.
+  struct Case {
+    const char* name;
+    bool captureOutput;
+    std::vector<std::string> steps;
+    std::optional<std::int32_t> status;  // nullopt: the time-limit failure
+    std::string output;
+  };
+  const Case cases[] = {
+      {"stopped while reading output", true,
+       {"out", "a", "stop-parent", "900", "sleep", "50", "out", "b", "exit", "3"}, 3, "ab"},
+      {"stopped after end of file", true, {"out", "a", "close", "stop-parent", "900", "sleep", "50", "exit", "4"}, 4,
+       "a"},
+      {"stopped while an opener ran", false, {"stop-parent", "900", "sleep", "50", "exit", "5"}, 5, ""},
+      {"a tool that still runs afterwards", true, {"stop-parent", "900", "sleep", "60000"}, std::nullopt, ""},
+  };
+  for (const Case& c : cases) {
+    const Clock::time_point start = Clock::now();
+    try {
+      const CommandResult result =
+          c.captureOutput ? run(child, c.steps, 300ms) : runWithoutOutput(child, c.steps, 300ms);
+      EXPECT_EQ(std::optional<std::int32_t>(result.status), c.status) << c.name;
+      EXPECT_EQ(result.output, c.output) << c.name;
+    } catch (const RunLimitError& e) {
+      EXPECT_EQ(c.status, std::nullopt) << c.name << ": " << e.what();
+    }
+    EXPECT_GE(Clock::now() - start, 900ms) << c.name << ": the program was not stopped";
+    EXPECT_TRUE(noChildren()) << c.name;
+  }
+}
+
 // In a forked copy of this program that adopts orphans (a subreaper), runs
 // a tool whose grandchild ignores SIGTERM and sleeps, with a short limit;
 // then looks at how that grandchild ended. Exit 0 when it was killed.
@@ -133,6 +170,18 @@ constexpr const char* noSubreaper = "this system has no subreaper: what a tool s
 TEST(RunTimeLimit, EndsWhateverTheToolStartedWithIt) {
   if (!canAdoptOrphans) GTEST_SKIP() << noSubreaper;
   EXPECT_EQ(grandchildAfterTimeLimit(), 0);
+}
+
+TEST(RunTimeLimit, EndsAToolThatLeftItsGroupByItsProcessId) {
+  // The tool really leaves the group it leads, here too (in a PID
+  // namespace the ids of groups outside it read as 0).
+  ASSERT_EQ(run(child, {"leave-group"}, 30s).output, "left\n");
+  // It then ignores SIGTERM: ending its group reaches nothing, and only
+  // SIGKILL by its own process id ends it, after the grace.
+  const Clock::duration took = timedOutAfter({"leave-group", "ignore", "15", "sleep", "60000"}, 300ms, "left");
+  EXPECT_GE(took, 2300ms);
+  EXPECT_LE(took, 3800ms);
+  EXPECT_TRUE(noChildren()) << "the tool was not ended";
 }
 
 TEST(RunOutputLimit, FailsPastTheLimitAndEndsTheTool) {
@@ -173,6 +222,34 @@ TEST(RunOutputLimit, FailsPastTheLimitAndEndsTheTool) {
   EXPECT_TRUE(noChildren());
 }
 
+TEST(RunOutputLimit, HoldsForTheRepairedTextToo) {
+  // Each ill-formed byte becomes the three bytes of U+FFFD: 333 of them
+  // make 999 bytes, 334 make 1002. The run gives how many the tool wrote.
+  struct Case {
+    const char* name;
+    std::size_t badBytes;
+    bool fails;
+  };
+  const Case cases[] = {
+      {"repaired text within the limit", 333, false},
+      {"repaired text past the limit", 334, true},
+  };
+  for (const Case& c : cases) {
+    std::string hex;
+    for (std::size_t i = 0; i < c.badBytes; ++i) hex += "FF";
+    try {
+      const CommandResult result = run(child, {"hex", hex}, 30s, 1000);
+      EXPECT_FALSE(c.fails) << c.name;
+      EXPECT_EQ(result.output.size(), 3 * c.badBytes) << c.name;
+      EXPECT_EQ(result.outputBytes, c.badBytes) << c.name;
+    } catch (const RunLimitError& e) {
+      EXPECT_TRUE(c.fails) << c.name;
+      EXPECT_EQ(e.what(), child + " wrote more than 1000 bytes of output.") << c.name;
+    }
+    EXPECT_TRUE(noChildren()) << c.name;
+  }
+}
+
 TEST(RunWithoutOutput, ReturnsWhenTheToolHasEndedWhateverItLeftRunning) {
   // The grandchild keeps running for two seconds; the call does not wait.
   const Clock::time_point start = Clock::now();
@@ -207,6 +284,17 @@ const SignalledWait signalledWaits[] = {
 // The tool's limit in these runs; the signal must take effect long before.
 constexpr std::chrono::seconds signalledRunLimit{10};
 
+// Every signal whose default action ends a program and that a program can
+// catch, SIGXFSZ aside (the program ignores it).
+const int signalsThatEndTheProgram[] = {SIGINT,  SIGTERM, SIGHUP,    SIGQUIT, SIGUSR1,
+                                        SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU};
+
+// SIGQUIT and SIGXCPU dump core by default: not in a test.
+void noCoreDumps() {
+  const struct rlimit none = {0, 0};
+  setrlimit(RLIMIT_CORE, &none);
+}
+
 // In a forked copy of this program that adopts orphans, runs the tool of
 // `wait`, which sends that copy `sig`. Exit 0 when the copy ended by that
 // very signal and nothing it started is left running.
@@ -216,6 +304,7 @@ int endedBySignalDuringARun(int sig, const SignalledWait& wait) {
     if (!adoptOrphans()) _exit(10);
     const pid_t assistant = fork();
     if (assistant == 0) {
+      noCoreDumps();
       std::vector<std::string> steps = wait.steps;
       for (std::string& step : steps)
         if (step == "SIG") step = std::to_string(sig);
@@ -249,7 +338,7 @@ int endedBySignalDuringARun(int sig, const SignalledWait& wait) {
 TEST(RunEndingSignal, EndsTheToolsGroupThenTheProgramAsTheSignalSays) {
   if (!canAdoptOrphans) GTEST_SKIP() << noSubreaper;
   for (const SignalledWait& wait : signalledWaits) {
-    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    for (int sig : signalsThatEndTheProgram) {
       const Clock::time_point start = Clock::now();
       EXPECT_EQ(endedBySignalDuringARun(sig, wait), 0) << wait.name << ", signal " << sig;
       // Not at the tool's limit: at once.
@@ -300,27 +389,60 @@ TEST(RunEndingSignal, TheProgramsOwnHandlerRunsAfterTheToolsGroupIsEnded) {
   EXPECT_EQ(ownHandlerAfterTheGroup(), 0);
 }
 
+// The write end of a pipe to the test, where the handler below reports.
+int handlerReport = -1;
+void reportHandled(int) {
+  const char byte = 'h';
+  [[maybe_unused]] const ssize_t ignored = write(handlerReport, &byte, 1);
+}
+
 TEST(RunEndingSignal, EverySignalThatCameTakesItsCourse) {
-  // SIGINT, which the program handles and survives, then SIGTERM at its
-  // default during the same run: the program must still end by SIGTERM.
-  const pid_t pid = fork();
-  if (pid == 0) {
-    struct sigaction own {};
-    own.sa_handler = noteHandled;
-    sigemptyset(&own.sa_mask);
-    sigaction(SIGINT, &own, nullptr);
-    try {
-      // The tool ignores the SIGTERM that ends its group, so that the
-      // second signal is sent whenever the runner ends it.
-      run(child, {"ignore", "15", "kill-parent", "2", "kill-parent", "15", "exit", "0"}, 30s);
-    } catch (...) {
+  // Two signals during one run, one that the program handles and survives
+  // and one at its default: in either order the handler runs and the
+  // program still ends by the other signal. SIGHUP comes before SIGINT by
+  // number, SIGUSR1 after SIGTERM in the runner's list.
+  struct Case {
+    int handled, ending;
+    bool handledFirst;
+  };
+  const Case cases[] = {
+      {SIGINT, SIGTERM, true}, {SIGINT, SIGTERM, false}, {SIGINT, SIGHUP, true},
+      {SIGINT, SIGHUP, false}, {SIGUSR1, SIGTERM, true}, {SIGUSR1, SIGTERM, false},
+  };
+  for (const Case& c : cases) {
+    const std::string name = std::to_string(c.handled) + " handled, " + std::to_string(c.ending) + " ending" +
+                             (c.handledFirst ? ", handled first" : ", ending first");
+    int report[2];
+    ASSERT_EQ(pipe(report), 0);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      close(report[0]);
+      handlerReport = report[1];
+      struct sigaction own {};
+      own.sa_handler = reportHandled;
+      sigemptyset(&own.sa_mask);
+      sigaction(c.handled, &own, nullptr);
+      const int first = c.handledFirst ? c.handled : c.ending;
+      const int second = c.handledFirst ? c.ending : c.handled;
+      try {
+        // The tool ignores the SIGTERM that ends its group, so that the
+        // second signal is sent whenever the runner ends it.
+        run(child, {"ignore", "15", "kill-parent", std::to_string(first), "kill-parent", std::to_string(second),
+                    "exit", "0"}, 30s);
+      } catch (...) {
+      }
+      _exit(0);
     }
-    _exit(handled == 1 ? 0 : 1);
+    close(report[1]);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    char reported[2];
+    const ssize_t reports = read(report[0], reported, sizeof reported);
+    close(report[0]);
+    EXPECT_EQ(reports, 1) << name << ": the program's handler ran that often";
+    ASSERT_TRUE(WIFSIGNALED(status)) << name << ": the program went on";
+    EXPECT_EQ(WTERMSIG(status), c.ending) << name;
   }
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  ASSERT_TRUE(WIFSIGNALED(status)) << "the program went on, exit status " << WEXITSTATUS(status);
-  EXPECT_EQ(WTERMSIG(status), SIGTERM);
 }
 
 TEST(RunEndingSignal, AnIgnoredSignalStaysIgnored) {

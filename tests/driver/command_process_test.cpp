@@ -1,10 +1,10 @@
 // The runner in a program with unusual process state: signal dispositions,
-// an interval timer, closed standard descriptors, no descriptor to spare.
+// a signal that keeps interrupting, closed standard descriptors, no
+// descriptor to spare.
 
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -40,48 +40,85 @@ class SignalHandling {
   struct sigaction saved_ {};
 };
 
-volatile sig_atomic_t timerTicks = 0;
-void countTick(int) { timerTicks = timerTicks + 1; }
+volatile sig_atomic_t interruptions = 0;
+void countTick(int) { interruptions = interruptions + 1; }
 
-TEST(RunInProcess, CompleteWhileATimerInterruptsEveryMillisecond) {
-  SignalHandling alarm(SIGALRM, countTick);
-  itimerval every{{0, 1000}, {0, 1000}};
-  setitimer(ITIMER_REAL, &every, nullptr);
-  // Slow output keeps the reader blocked in read while the timer fires,
+// Sends this process `sig` about every millisecond from a child of its own,
+// as long as it lives. A timer of this process's own (setitimer) would
+// signal SIGALRM, SIGVTALRM or SIGPROF, which end a program by default and
+// so end a run as any ending signal does; SIGWINCH, which a terminal sends,
+// does not.
+class Interrupter {
+ public:
+  explicit Interrupter(int sig) {
+    const pid_t target = getpid();
+    pid_ = fork();
+    if (pid_ == 0) {
+      while (kill(target, sig) == 0) usleep(1000);
+      _exit(0);
+    }
+  }
+  ~Interrupter() {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+  Interrupter(const Interrupter&) = delete;
+  Interrupter& operator=(const Interrupter&) = delete;
+
+ private:
+  pid_t pid_;
+};
+
+TEST(RunInProcess, CompleteWhileASignalInterruptsEveryMillisecond) {
+  SignalHandling interrupt(SIGWINCH, countTick);
+  interruptions = 0;
+  // Slow output keeps the reader blocked in read while the signal comes,
   // large output keeps it busy reading; the child ends after a pause so the
   // wait is interrupted too.
   std::string hex;
   for (int i = 0; i < 50; ++i) hex += "E282AC";
-  const CommandResult result = run(child, {"bytewise", hex, "2", "flood", "262144", "sleep", "100", "exit", "7"}, generousLimit);
-  itimerval off{};
-  setitimer(ITIMER_REAL, &off, nullptr);
+  CommandResult result;
+  {
+    Interrupter every(SIGWINCH);
+    result = run(child, {"bytewise", hex, "2", "flood", "262144", "sleep", "100", "exit", "7"}, generousLimit);
+  }
 
   std::string want;
   for (int i = 0; i < 50; ++i) want += "\u20AC";
   for (int i = 0; i < 262144 / 4096; ++i) want += std::string(4096, 'o') + std::string(4096, 'e');
   EXPECT_TRUE(result.output == want) << "output of " << result.output.size() << " bytes differs";
   EXPECT_EQ(result.status, 7);
-  EXPECT_GT(timerTicks, 50) << "the timer did not interrupt";
+  EXPECT_GT(interruptions, 20) << "the signal did not interrupt";
 }
 
-TEST(RunInProcess, WaitingForTheEndSurvivesATimerThatInterruptsIt) {
-  SignalHandling alarm(SIGALRM, countTick);
-  timerTicks = 0;
-  itimerval every{{0, 1000}, {0, 1000}};
-  setitimer(ITIMER_REAL, &every, nullptr);
+TEST(RunInProcess, WaitingForTheEndSurvivesASignalThatInterruptsIt) {
+  SignalHandling interrupt(SIGWINCH, countTick);
+  interruptions = 0;
   // The child closes its output at once, so the runner is past the read and
-  // waiting for the end while the timer fires.
-  const CommandResult result = run(child, {"out", "x", "close", "sleep", "300", "exit", "5"}, generousLimit);
-  itimerval off{};
-  setitimer(ITIMER_REAL, &off, nullptr);
+  // waiting for the end while the signal comes.
+  CommandResult result;
+  {
+    Interrupter every(SIGWINCH);
+    result = run(child, {"out", "x", "close", "sleep", "300", "exit", "5"}, generousLimit);
+  }
   EXPECT_EQ(result.status, 5);
   EXPECT_EQ(result.output, "x");
-  EXPECT_GT(timerTicks, 50) << "the timer did not interrupt";
+  EXPECT_GT(interruptions, 20) << "the signal did not interrupt";
 }
 
 TEST(RunInProcess, TheChildStartsWithSIGPIPEAtItsDefault) {
   SignalHandling ignored(SIGPIPE, SIG_IGN);
   EXPECT_EQ(run(child, {"sigpipe"}, generousLimit).output, "default");
+}
+
+TEST(RunInProcess, TheChildStartsWithEverySignalAtItsDefault) {
+  // The program ignores SIGXFSZ; nohup leaves SIGHUP ignored, and a
+  // launcher SIGINT or SIGQUIT.
+  SignalHandling fileSize(SIGXFSZ, SIG_IGN);
+  SignalHandling hangUp(SIGHUP, SIG_IGN);
+  SignalHandling interrupt(SIGINT, SIG_IGN);
+  SignalHandling quit(SIGQUIT, SIG_IGN);
+  EXPECT_EQ(run(child, {"ignored"}, generousLimit).output, "");
 }
 
 TEST(RunInProcess, SIGCHLDIgnoredGivesTheUnknownStatusNeverSuccess) {

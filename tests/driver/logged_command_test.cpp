@@ -52,11 +52,14 @@ TEST(LoggedRunner, RecordsHowEachRunEnded) {
     std::string want;  // the record without its duration
   };
   const Case cases[] = {
-      {"exit 0", {0, "listing\n"}, "run \"/usr/bin/tool\" \"a b\" \"\": exit status 0, 8 bytes of output"},
-      {"exit 3", {3, ""}, "run \"/usr/bin/tool\" \"a b\" \"\": exit status 3, 0 bytes of output"},
-      {"signal", {-9, "partial"}, "run \"/usr/bin/tool\" \"a b\" \"\": ended by signal 9, 7 bytes of output"},
-      {"status discarded by the system", {unknownTerminationStatus, ""},
+      {"exit 0", {0, "listing\n", 8}, "run \"/usr/bin/tool\" \"a b\" \"\": exit status 0, 8 bytes of output"},
+      {"exit 3", {3, "", 0}, "run \"/usr/bin/tool\" \"a b\" \"\": exit status 3, 0 bytes of output"},
+      {"signal", {-9, "partial", 7}, "run \"/usr/bin/tool\" \"a b\" \"\": ended by signal 9, 7 bytes of output"},
+      {"status discarded by the system", {unknownTerminationStatus, "", 0},
        "run \"/usr/bin/tool\" \"a b\" \"\": status unknown, 0 bytes of output"},
+      // Two ill-formed bytes became two U+FFFD: the tool wrote 2 bytes.
+      {"repaired output", {0, "\xEF\xBF\xBD\xEF\xBF\xBD", 2},
+       "run \"/usr/bin/tool\" \"a b\" \"\": exit status 0, 2 bytes of output"},
   };
   for (const Case& c : cases) {
     RecordingLog recording;

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <fstream>
 #include <random>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,6 +56,24 @@ TEST(RepairedUTF8, UnicodeStandardExamples) {
       {"E2 82 AC F0 9F 98 80 7F", "\u20AC\U0001F600\x7F"},
   };
   for (const Case& c : cases) EXPECT_EQ(repairedUTF8(bytesFromHex(c.hex)), c.want) << c.hex;
+}
+
+TEST(RepairedUTF8, WithinALimitCountsTheRepairedText) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::size_t limit;
+    std::optional<std::string> want;
+  };
+  const std::string r = "\xEF\xBF\xBD";
+  const Case cases[] = {
+      {"well-formed, at the limit", "abc", 3, "abc"},
+      {"well-formed, past the limit", "abcd", 3, std::nullopt},
+      {"two bad bytes, repaired at the limit", "a\xFF\xFE", 7, "a" + r + r},
+      {"two bad bytes, repaired past the limit", "a\xFF\xFE", 6, std::nullopt},
+      {"a cut sequence at the end counts once", "a\xE2\x82", 4, "a" + r},
+  };
+  for (const Case& c : cases) EXPECT_EQ(repairedUTF8Within(c.bytes, c.limit), c.want) << c.name;
 }
 
 TEST(RepairedUTF8, WellFormedInputKeepsItsBuffer) {
@@ -215,6 +234,10 @@ TEST(RepairedUTF8, SameAsCPythonOnEveryShortAndManyRandomInputs) {
     if (got != want && ++differences <= 10)
       ADD_FAILURE() << "input " << hexOf(std::string(inputs[i])) << ": CPython gives " << hexOf(std::string(want))
                     << ", repairedUTF8 " << hexOf(got);
+    // The runner holds the repaired text to its output limit by this size.
+    if (repairedUTF8Size(inputs[i]) != want.size() && ++differences <= 10)
+      ADD_FAILURE() << "input " << hexOf(std::string(inputs[i])) << ": CPython gives " << want.size()
+                    << " bytes, repairedUTF8Size " << repairedUTF8Size(inputs[i]);
   }
   EXPECT_EQ(at, reference.size());
   EXPECT_EQ(differences, 0u) << "of " << inputs.size() << " inputs";

@@ -6,6 +6,8 @@ checks, 5 s for the opener), so each test sees that its tool runs with its
 own limit; nothing a tool started may outlive the assistant."""
 
 import contextlib
+import os
+import shlex
 import time
 import unittest
 
@@ -131,11 +133,25 @@ class MisbehavingTools(unittest.TestCase):
             self.assertNothingLeft(left)
 
     def test_a_tool_that_leaves_its_group(self):
-        # spctl moves into the assistant's own process group, where ending
-        # its group cannot reach it, ignores SIGTERM and sleeps: the run
-        # still ends at the limit and the grace, and the tool with it.
+        # spctl moves into a process group that a child of its own made
+        # (by that group's id, which is also what it reads inside the
+        # simulated Mac's PID namespace; the assistant's own group lies
+        # outside and reads as 0), where ending its group cannot reach it,
+        # ignores SIGTERM and sleeps: the run still ends at the limit and the
+        # grace, and the tool with it.
         leaves = ("exec python3 -c 'import os, signal, time\n"
-                  "os.setpgid(0, os.getpgid(os.getppid()))\n"
+                  "ready, go = os.pipe()\n"
+                  "helper = os.fork()\n"
+                  "if helper == 0:\n"
+                  "    os.setpgid(0, 0)\n"
+                  "    os.write(go, b\"x\")\n"
+                  "    time.sleep(60)\n"
+                  "os.read(ready, 1)\n"
+                  "os.setpgid(0, helper)\n"
+                  "os.kill(helper, signal.SIGKILL)\n"
+                  "os.waitpid(helper, 0)\n"
+                  "if os.getpgrp() != os.getpid():\n"
+                  "    open(os.environ[\"ASSISTANT_STATE\"] + \"/left\", \"w\").close()\n"
                   "signal.signal(signal.SIGTERM, signal.SIG_IGN)\n"
                   "time.sleep(60)'\n")
         with s.BundleCopy(s.test_program()) as bundle:
@@ -144,8 +160,56 @@ class MisbehavingTools(unittest.TestCase):
                 result, took, left = self.run_and_list(machine, [bundle.executable, "--self-check"])
                 self.assertEqual((result.returncode, result.stdout, result.stderr.decode()),
                                  (1, b"", "/usr/sbin/spctl did not finish within %d seconds.\n" % PACKAGE_LIMIT))
+                self.assertTrue(os.path.exists(machine.state_path("left")), "the tool did not leave its group")
                 self.assertLess(took, PACKAGE_LIMIT + SLACK)
                 self.assertNothingLeft(left)
+
+    def test_a_quick_tool_while_the_assistant_was_stopped_past_its_limit(self):
+        # The tool stops the assistant (as Ctrl-Z would, or SIGSTOP) for
+        # longer than its limit and ends 0.3 s later; something it leaves
+        # behind, holding none of its output, continues the assistant. The
+        # tool finished: its answer counts.
+        def stops_then(seconds, answer):
+            return ('kill -STOP "$PPID"\n'
+                    '(sleep %s; kill -CONT "$PPID") </dev/null >/dev/null 2>&1 &\n'
+                    'sleep 0.3\n%s' % (seconds, answer))
+
+        listing = "printf '%%s' %s\n" % shlex.quote(s.ENABLED.decode())
+        with self.subTest("the driver check"):
+            machine = with_reply(s.mac(), "systemextensionsctl",
+                                 Reply(script=stops_then(QUERY_LIMIT + 1.5, listing), replace=True))
+            with machine:
+                start = time.monotonic()
+                result = machine.run([s.test_program()], input=b"1\n", env=harness.plain_environment())
+                self.assertGreater(time.monotonic() - start, QUERY_LIMIT + 1.5, "the assistant was not stopped")
+                self.assertEqual(result.stdout.decode(), s.driver_check_complete(False).terminal_text(),
+                                 result.stderr[-2000:])
+        with self.subTest("a package check"), s.BundleCopy(s.test_program()) as bundle:
+            accepted = "printf '%s: accepted\\nsource=Notarized Developer ID\\n' \"$4\" >&2\n"
+            machine = with_reply(s.mac(), "spctl", Reply(script=stops_then(PACKAGE_LIMIT + 1.5, accepted),
+                                                         replace=True))
+            with machine:
+                start = time.monotonic()
+                result = machine.run([bundle.executable, "--self-check"], env=harness.plain_environment())
+                self.assertGreater(time.monotonic() - start, PACKAGE_LIMIT + 1.5, "the assistant was not stopped")
+                self.assertEqual((result.returncode, result.stdout, result.stderr), (0, b"", b""))
+
+    def test_signals_the_assistant_was_started_with_ignored_stay_ignored(self):
+        # As under nohup (SIGHUP) or from a launcher that ignores SIGINT:
+        # both come while pkgutil checks the private copy, and the self-check
+        # goes on to its end.
+        ignoring = ["python3", "-c", "import os, signal, sys\n"
+                    "signal.signal(signal.SIGHUP, signal.SIG_IGN)\n"
+                    "signal.signal(signal.SIGINT, signal.SIG_IGN)\n"
+                    "os.execv(sys.argv[1], sys.argv[1:])\n"]
+        # The script runs under the stand-in, whose parent is the assistant.
+        signals = ('assistant=$(ps -o ppid= -p "$PPID")\n'
+                   'kill -HUP $assistant; kill -INT $assistant; sleep 0.2\n')
+        with s.BundleCopy(s.test_program()) as bundle, \
+                s.mac(check_signature=Reply(s.signature(), script=signals)) as machine:
+            result = machine.run(ignoring + [bundle.executable, "--self-check"], env=harness.plain_environment())
+            self.assertEqual((result.returncode, result.stdout, result.stderr), (0, b"", b""))
+            self.assertEqual([call[0] for call in machine.calls()], ["/usr/sbin/pkgutil", "/usr/sbin/spctl"])
 
     def test_a_launcher_that_ignores_sigchld(self):
         # The launcher sets SIGCHLD to be ignored and starts the program,

@@ -316,6 +316,28 @@ class EndingSignals(unittest.TestCase):
                             self.assertEqual(left, [], "processes left behind")
 
 
+class FileSizeLimit(unittest.TestCase):
+    """A file-size limit (ulimit -f) below the package's size: the copy's
+    write fails like any failed write, instead of the limit's signal ending
+    the program half way."""
+
+    def test_the_self_check_fails_with_one_line_and_no_copy(self):
+        # Python ignores SIGXFSZ, and the program would inherit that: the
+        # program starts with it at its default, as from a shell.
+        limited = ["python3", "-c", "import os, resource, signal, sys\n"
+                   "signal.signal(signal.SIGXFSZ, signal.SIG_DFL)\n"
+                   "resource.setrlimit(resource.RLIMIT_FSIZE, (512, 512))\n"
+                   "os.execv(sys.argv[1], sys.argv[1:])\n"]
+        with s.BundleCopy(s.test_program()) as bundle, s.mac() as machine:
+            self.assertGreater(os.path.getsize(bundle.package), 512)
+            result = machine.run(limited + [bundle.executable, "--self-check"], env=harness.plain_environment())
+            self.assertEqual((result.returncode, result.stdout), (1, b""), result.stderr[-2000:])
+            self.assertRegex(result.stderr.decode(), r"\ACannot write /\S*/%s\w{6}/CH34xVCPDriver\.pkg: %s\n\Z" % (
+                PREFIX.replace(".", r"\."), os.strerror(errno.EFBIG)))
+            self.assertEqual(private_copies(machine.program_tmp()), [])
+            self.assertEqual(machine.calls(), [], "a tool checked a partial copy")
+
+
 # Runs as the user nobody: the rest of the command line, with the umask given first.
 AS_NOBODY = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "sh", "-c", 'umask "$0"; exec "$@"']
 

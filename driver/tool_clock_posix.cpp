@@ -1,0 +1,9 @@
+#include <time.h>
+
+#include "driver/tool_clock.h"
+
+ToolClock::time_point ToolClock::now() noexcept {
+  timespec now{};
+  ::clock_gettime(CLOCK_MONOTONIC, &now);
+  return time_point(std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec));
+}
