@@ -48,7 +48,10 @@ reads it: a log whose queue fills up and stays full.
 
 `private_tmp=True` gives the machine a "/tmp" of its own (mode 01777,
 `system_tmp()` from outside), so what a program puts in the system's
-temporary folder stays in the machine and goes with it.
+temporary folder stays in the machine and goes with it. Of the real "/tmp"
+it keeps only the entries that hold the machine's folder, the working folder
+and the paths the command names (so a checkout under "/tmp" still runs);
+each shows in `system_tmp()` as a folder of that name.
 
 A reply with `replace=True` runs its script in place of the stand-in (exec):
 the script's process is the tool the program started, and the script's own
@@ -113,11 +116,21 @@ if [ -f "$S/dev-names" ]; then
   mount --move "$D" /dev || fail "cannot move the new /dev into place"
 fi
 if [ -d "$S/system-tmp" ]; then
-  # The machine's folder stays where it was inside the new /tmp.
-  if [ "$(dirname "$S")" = /tmp ]; then
-    N=$(basename "$S")
-    mkdir -p "$S/system-tmp/$N" && mount --bind "$S" "$S/system-tmp/$N" || fail "cannot keep $S in /tmp"
-  fi
+  # What the machine needs from the real /tmp stays where it was inside the
+  # new one: the machine's own folder, the working folder and every path the
+  # command names (a checkout or build under /tmp holds the program), each
+  # by the entry of /tmp that holds it.
+  for P in "$S" "$PWD" "$@"; do
+    case $P in /*) ;; *) continue ;; esac
+    [ -e "$P" ] || continue
+    P=$(readlink -f -- "$P")
+    case $P in /tmp/?*) ;; *) continue ;; esac
+    N=${P#/tmp/}
+    N=${N%%/*}
+    [ -e "$S/system-tmp/$N" ] && continue
+    if [ -d "/tmp/$N" ]; then mkdir "$S/system-tmp/$N"; else : >"$S/system-tmp/$N"; fi &&
+      mount --bind "/tmp/$N" "$S/system-tmp/$N" || fail "cannot keep /tmp/$N in /tmp"
+  done
   mount --rbind "$S/system-tmp" /tmp || fail "cannot make a private /tmp"
 fi
 "$@"
