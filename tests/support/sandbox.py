@@ -57,7 +57,9 @@ A reply with `replace=True` runs its script in place of the stand-in (exec):
 the script's process is the tool the program started, and the script's own
 output and status are the tool's.
 
-Every command started gets a private temporary folder (TMPDIR and TEMP).
+Every command started gets a private temporary folder (TMPDIR and TEMP),
+under "/tmp" whatever the checkout's path: GNUstep makes its message ports
+there, and a socket's path may not be longer than 107 bytes.
 
 Needs root (to make the namespace and its mounts). Without it, `Machine`
 stops the test through harness.cannot_run_here: a failure in CI, a skip
@@ -117,10 +119,10 @@ if [ -f "$S/dev-names" ]; then
 fi
 if [ -d "$S/system-tmp" ]; then
   # What the machine needs from the real /tmp stays where it was inside the
-  # new one: the machine's own folder, the working folder and every path the
-  # command names (a checkout or build under /tmp holds the program), each
+  # new one: the machine's own folder, the working folder, the command's
+  # temporary folder and every path the command names (a checkout or build under /tmp holds the program), each
   # by the entry of /tmp that holds it.
-  for P in "$S" "$PWD" "$@"; do
+  for P in "$S" "$PWD" "${TMPDIR:-}" "$@"; do
     case $P in /*) ;; *) continue ;; esac
     [ -e "$P" ] || continue
     P=$(readlink -f -- "$P")
@@ -219,6 +221,7 @@ class Machine:
         self.private_tmp = bool(private_tmp)
         self.root = None
         self.starts = 0
+        self._program_tmps = []
         self._log_reader = None
         # Checked here already, before a test has started anything else that
         # a skip (which ends the process at once) would leave behind.
@@ -251,7 +254,13 @@ class Machine:
         if self.root is not None:
             shutil.rmtree(self.root, ignore_errors=True)
             self.root = None
+        self._remove_program_tmps()
         return False
+
+    def _remove_program_tmps(self):
+        for folder in self._program_tmps:
+            shutil.rmtree(folder, ignore_errors=True)
+        self._program_tmps = []
 
     def _write_scenario(self):
         state = os.path.join(self.root, "state")
@@ -303,8 +312,9 @@ class Machine:
         # GNUstep names its message ports there by process id, which is the
         # same in every namespace, so programs side by side would collide.
         self.starts += 1
-        private_tmp = self.program_tmp()
-        os.mkdir(private_tmp)
+        private_tmp = tempfile.mkdtemp(prefix="sandbox-", dir="/tmp")
+        self._program_tmps.append(private_tmp)
+        os.chmod(private_tmp, 0o755)  # as a folder that os.mkdir makes
         env = dict(os.environ if env is None else env, TMPDIR=private_tmp, TEMP=private_tmp)
         return subprocess.Popen(self.command(command), env=env, start_new_session=True, **kwargs)
 
@@ -318,13 +328,14 @@ class Machine:
         finally:
             stop(process)
         if process.returncode == _CANNOT_MOUNT and err.startswith(b"sandbox:"):
+            self._remove_program_tmps()  # a skip ends the process at once
             harness.cannot_run_here(err.decode(errors="replace").strip())
         return subprocess.CompletedProcess(command, process.returncode, out, err)
 
     def program_tmp(self, start=None):
         """The private temporary folder of the `start`-th command started on
         this machine (counting from 1), by default the latest one."""
-        return os.path.join(self.root, "tmp-%d" % (start or self.starts))
+        return self._program_tmps[(start or self.starts) - 1]
 
     def system_tmp(self):
         """The machine's own "/tmp", seen from outside (`private_tmp=True`)."""
