@@ -57,9 +57,13 @@ A reply with `replace=True` runs its script in place of the stand-in (exec):
 the script's process is the tool the program started, and the script's own
 output and status are the tool's.
 
-Every command started gets a private temporary folder (TMPDIR and TEMP),
-under "/tmp" whatever the checkout's path: GNUstep makes its message ports
-there, and a socket's path may not be longer than 107 bytes.
+Every command started gets a private temporary folder (TMPDIR and TEMP).
+
+The machine's folder (`root`: stand-ins, state, those temporary folders) is
+made under "/tmp", wherever the checkout lives: tools and programs that run
+as another user must reach it (a checkout in root's 0700 home is out of
+their reach), and GNUstep makes its message ports in the temporary folder,
+whose socket paths may not be longer than 107 bytes. It is removed on exit.
 
 Needs root (to make the namespace and its mounts). Without it, `Machine`
 stops the test through harness.cannot_run_here: a failure in CI, a skip
@@ -119,19 +123,22 @@ if [ -f "$S/dev-names" ]; then
 fi
 if [ -d "$S/system-tmp" ]; then
   # What the machine needs from the real /tmp stays where it was inside the
-  # new one: the machine's own folder, the working folder, the command's
-  # temporary folder and every path the command names (a checkout or build under /tmp holds the program), each
+  # new one: the machine's own folder, the working folder and every path the
+  # command names (a checkout or build under /tmp holds the program), each
   # by the entry of /tmp that holds it.
-  for P in "$S" "$PWD" "${TMPDIR:-}" "$@"; do
+  for P in "$S" "$PWD" "$@"; do
     case $P in /*) ;; *) continue ;; esac
     [ -e "$P" ] || continue
     P=$(readlink -f -- "$P")
     case $P in /tmp/?*) ;; *) continue ;; esac
     N=${P#/tmp/}
     N=${N%%/*}
-    [ -e "$S/system-tmp/$N" ] && continue
-    if [ -d "/tmp/$N" ]; then mkdir "$S/system-tmp/$N"; else : >"$S/system-tmp/$N"; fi &&
-      mount --bind "/tmp/$N" "$S/system-tmp/$N" || fail "cannot keep /tmp/$N in /tmp"
+    # Made on the real disk: an earlier run on this machine may have left
+    # the mount point; the mount is this run's alone.
+    K=$S/system-tmp/$N
+    mountpoint -q "$K" && continue
+    if [ -d "/tmp/$N" ]; then mkdir -p "$K"; elif [ ! -e "$K" ]; then : >"$K"; fi &&
+      mount --bind "/tmp/$N" "$K" || fail "cannot keep /tmp/$N in /tmp"
   done
   mount --rbind "$S/system-tmp" /tmp || fail "cannot make a private /tmp"
 fi
@@ -221,7 +228,6 @@ class Machine:
         self.private_tmp = bool(private_tmp)
         self.root = None
         self.starts = 0
-        self._program_tmps = []
         self._log_reader = None
         # Checked here already, before a test has started anything else that
         # a skip (which ends the process at once) would leave behind.
@@ -231,7 +237,7 @@ class Machine:
             harness.cannot_run_here("unshare is not installed (util-linux)")
 
     def __enter__(self):
-        self.root = tempfile.mkdtemp(prefix="assistant-sandbox-")
+        self.root = tempfile.mkdtemp(prefix="assistant-sandbox-", dir="/tmp")
         try:
             self._write_scenario()
             if self.log:
@@ -254,13 +260,7 @@ class Machine:
         if self.root is not None:
             shutil.rmtree(self.root, ignore_errors=True)
             self.root = None
-        self._remove_program_tmps()
         return False
-
-    def _remove_program_tmps(self):
-        for folder in self._program_tmps:
-            shutil.rmtree(folder, ignore_errors=True)
-        self._program_tmps = []
 
     def _write_scenario(self):
         state = os.path.join(self.root, "state")
@@ -312,9 +312,8 @@ class Machine:
         # GNUstep names its message ports there by process id, which is the
         # same in every namespace, so programs side by side would collide.
         self.starts += 1
-        private_tmp = tempfile.mkdtemp(prefix="sandbox-", dir="/tmp")
-        self._program_tmps.append(private_tmp)
-        os.chmod(private_tmp, 0o755)  # as a folder that os.mkdir makes
+        private_tmp = self.program_tmp()
+        os.mkdir(private_tmp)
         env = dict(os.environ if env is None else env, TMPDIR=private_tmp, TEMP=private_tmp)
         return subprocess.Popen(self.command(command), env=env, start_new_session=True, **kwargs)
 
@@ -328,14 +327,14 @@ class Machine:
         finally:
             stop(process)
         if process.returncode == _CANNOT_MOUNT and err.startswith(b"sandbox:"):
-            self._remove_program_tmps()  # a skip ends the process at once
+            self.__exit__(None, None, None)  # a skip ends the process at once
             harness.cannot_run_here(err.decode(errors="replace").strip())
         return subprocess.CompletedProcess(command, process.returncode, out, err)
 
     def program_tmp(self, start=None):
         """The private temporary folder of the `start`-th command started on
         this machine (counting from 1), by default the latest one."""
-        return self._program_tmps[(start or self.starts) - 1]
+        return os.path.join(self.root, "tmp-%d" % (start or self.starts))
 
     def system_tmp(self):
         """The machine's own "/tmp", seen from outside (`private_tmp=True`)."""
