@@ -8,15 +8,28 @@
 #include "app/process_text.h"
 #include "app/self_check.h"
 #include "app/standard_descriptors.h"
+#include "app/stderr_posix.h"
 #include "app/wiring.h"
+
+#include <string>
 
 int main(int argc, char** argv, char** envp) {
   // Before anything opens a descriptor of its own.
   openMissingStandardDescriptors();
+  const RequestedMode mode = requestedMode(argc, argv);
+  // Neither is a run of the assistant: no record, no alert, no tool.
+  if (mode == RequestedMode::usageError) {
+    writeStandardError(std::string(usageLine) + "\n");
+    return usageErrorStatus;
+  }
+  if (mode == RequestedMode::help) {
+    writeStandardOutput(std::string(usageLine) + "\n");
+    return 0;
+  }
   receiveChildStatuses();
   failWritesPastTheFileSizeLimit();
   prepareProcessText(argc, argv, envp);
-  const bool selfCheck = selfCheckRequested(argc, argv);
+  const bool selfCheck = mode == RequestedMode::selfCheck;
   recordStart(selfCheck);
   if (selfCheck) return recordEnd(runSelfCheck(realSelfCheckOperations()));
 

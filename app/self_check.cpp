@@ -1,5 +1,6 @@
 #include "app/self_check.h"
 
+#include <cstdio>
 #include <exception>
 #include <string>
 
@@ -17,6 +18,27 @@ constexpr ClassificationCase classificationCases[] = {
     {"", false, DriverState::notInstalled},
 };
 
+// `text` on one line: a path from outside (TMPDIR, say) may hold line feeds
+// or other control characters, written as \n, \r or \xNN. Tabs stay.
+std::string oneLine(std::string_view text) {
+  std::string line;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\n') {
+      line += "\\n";
+    } else if (c == '\r') {
+      line += "\\r";
+    } else if ((byte < 0x20 && c != '\t') || byte == 0x7F) {
+      char escape[5];
+      std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned>(byte));
+      line += escape;
+    } else {
+      line += c;
+    }
+  }
+  return line;
+}
+
 }  // namespace
 
 int runSelfCheck(const SelfCheckOperations& operations) {
@@ -26,7 +48,7 @@ int runSelfCheck(const SelfCheckOperations& operations) {
   try {
     operations.verifyPackage();
   } catch (const std::exception& failure) {
-    std::string line = failure.what();
+    std::string line = oneLine(failure.what());
     line += '\n';
     operations.writeError(line);
     return 1;

@@ -20,6 +20,8 @@ struct SelfCheckOperations {
 ///  - 1 with no output when a classification rule fails (the package is then
 ///    not looked at);
 ///  - 1 after writing the failure's description and one line feed when the
-///    package does not verify;
+///    package does not verify; the description stays on that one line, its
+///    own line feeds and other control characters (but tabs) written as
+///    \n, \r and \xNN;
 ///  - 0 with no output otherwise.
 int runSelfCheck(const SelfCheckOperations& operations);

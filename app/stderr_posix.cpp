@@ -3,11 +3,13 @@
 #include <cerrno>
 #include <unistd.h>
 
-void writeStandardError(std::string_view bytes) {
+namespace {
+
+void writeAll(int descriptor, std::string_view bytes) {
   const char* next = bytes.data();
   std::size_t left = bytes.size();
   while (left > 0) {
-    ssize_t written = ::write(STDERR_FILENO, next, left);
+    ssize_t written = ::write(descriptor, next, left);
     if (written < 0) {
       if (errno == EINTR) continue;
       return;  // nowhere left to report to
@@ -16,3 +18,9 @@ void writeStandardError(std::string_view bytes) {
     left -= static_cast<std::size_t>(written);
   }
 }
+
+}  // namespace
+
+void writeStandardError(std::string_view bytes) { writeAll(STDERR_FILENO, bytes); }
+
+void writeStandardOutput(std::string_view bytes) { writeAll(STDOUT_FILENO, bytes); }

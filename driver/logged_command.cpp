@@ -25,7 +25,7 @@ void recordRun(const EventLog& log, LogCategory category, const std::string& pat
     if (result != nullptr)
       line += terminationText(result->status) + ", " + std::to_string(result->outputBytes) + " bytes of output";
     else
-      line += failure != nullptr ? "failed: " + std::string(failure) : std::string("failed");
+      line += failure != nullptr ? "failed: " + quotedForLog(failure) : std::string("failed");
     line += ", " + std::to_string(taken.count()) + " ms";
     logEvent(log, category, line);
   } catch (...) {

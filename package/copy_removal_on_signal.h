@@ -5,7 +5,13 @@
 
 #include <signal.h>
 
+#include <cstddef>
 #include <string>
+
+/// The longest path, file or folder, that the removal on a signal can hold:
+/// the handler cannot allocate, so the paths are kept in buffers of a fixed
+/// size. A longer copy path must not be made, since nothing would remove it.
+std::size_t longestGuardedPath() noexcept;
 
 /// While armed, an ending signal removes the file `file` and then the folder
 /// `folder` (unlink and rmdir, safe inside a signal handler), puts back the

@@ -93,4 +93,6 @@ void CopyRemovalOnSignal::restore() noexcept {
     if (caught[i]) ::sigaction(endingSignals[i], &previousActions[i], nullptr);
 }
 
+std::size_t longestGuardedPath() noexcept { return sizeof(guardedFile) - 1; }
+
 bool CopyRemovalOnSignal::removedBySignal() noexcept { return removed != 0; }

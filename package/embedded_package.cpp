@@ -1,7 +1,5 @@
 #include "package/embedded_package.h"
 
-#include <unistd.h>
-
 #include <ctime>
 
 #include "driver/build_constants.h"
@@ -16,10 +14,15 @@ namespace {
 // copies earlier runs left there for the Installer (or left when they were
 // killed). The cleanup runs first, so this run's copy is never among them.
 std::unique_ptr<PackageCopy> newPrivateCopy(const EventLog& log) {
-  const std::string folder = safeTemporaryFolder(log);
-  removeStaleCopies({folderEntries, removeTree}, folder, static_cast<std::uint32_t>(::geteuid()),
-                    static_cast<std::int64_t>(std::time(nullptr)));
-  return makePrivateCopy(folder);
+  const TemporaryFolderOperations operations = realTemporaryFolderOperations();
+  return privateCopyInTemporaryFolder(
+      operations,
+      [&operations](const std::string& folder) {
+        removeStaleCopies({folderEntries, removeTree}, folder, operations.user,
+                          static_cast<std::int64_t>(std::time(nullptr)));
+        return makePrivateCopy(folder);
+      },
+      log);
 }
 
 VerifiedPackage verifiedEmbeddedPackage(const CommandRunner& runner, const EventLog& log) {

@@ -8,7 +8,7 @@
 /// The verified embedded installer package, for the Installer: the resource
 /// "CH34xVCPDriver" with the extension "pkg" from the application's main
 /// bundle, copied in one pass into a new private folder under the user's
-/// temporary folder (safeTemporaryFolder: TMPDIR when no other user can
+/// temporary folder (privateCopyInTemporaryFolder: TMPDIR when no other user can
 /// reach into it, else the system's per-user place) and checked there against the build constants
 /// `expectedInstallerSHA256` and `expectedSigner` with the system tools
 /// started through `runner`, a record of each step written to `log` (see

@@ -48,7 +48,7 @@ VerifiedPackage verifiedPackage(const PackageOperations& operations, std::string
   try {
     made = operations.makeCopy();
   } catch (const std::exception& failure) {
-    record(operations, std::string("cannot be copied: ") + failure.what());
+    record(operations, "cannot be copied: " + quotedForLog(failure.what()));
     throw;
   }
   // Owned from here on: any failure below removes the copy on the way out.
@@ -61,7 +61,7 @@ VerifiedPackage verifiedPackage(const PackageOperations& operations, std::string
   } catch (const AssistantError&) {
     throw;
   } catch (const std::exception& failure) {
-    record(operations, std::string("cannot be read or copied: ") + failure.what());
+    record(operations, "cannot be read or copied: " + quotedForLog(failure.what()));
     throw;
   }
   // Exact text comparison: an expected value in upper case, or one that is

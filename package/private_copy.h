@@ -33,7 +33,7 @@ class PackageCopy {
 };
 
 /// The user's temporary folder: TMPDIR when it is set to an absolute path,
-/// else "/tmp". Whether it is safe to use is safeTemporaryFolder()'s to say
+/// else "/tmp". Whether it is used is privateCopyInTemporaryFolder()'s to say
 /// (temporary_folder.h).
 std::string temporaryFolder();
 

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "driver/event_log.h"
+#include "package/private_copy.h"
 
 /// One folder on the way to a temporary folder, as lstat() reports it.
 struct PathFolder {
@@ -31,11 +34,49 @@ std::string unsafeFolderReason(const std::vector<PathFolder>& folders, std::uint
 /// without links), as lstat() sees them. Throws std::system_error.
 std::vector<PathFolder> foldersOnTheWay(const std::string& folder);
 
-/// The folder where private copies are made and stale ones removed: the
-/// user's temporary folder (temporaryFolder(), links resolved) when
-/// unsafeFolderReason() finds nothing against it; otherwise a record in
-/// `log` names the refused folder and why, and the system's per-user place
-/// is used instead (on a Mac confstr(_CS_DARWIN_USER_TEMP_DIR), elsewhere
-/// "/tmp"), under the same rule. Throws std::system_error (EACCES, "Cannot
-/// create a private copy in " + folder) when that fails it too.
-std::string safeTemporaryFolder(const EventLog& log);
+/// What choosing the folder for the private copy needs from the platform.
+struct TemporaryFolderOperations {
+  /// The user's temporary folder (temporaryFolder()).
+  std::string requested;
+  /// The system's own per-user place for temporary files, where the copy
+  /// goes when `requested` is refused (systemTemporaryFolder()).
+  std::string fallback;
+  /// The user the copy is made for (the effective user id).
+  std::uint32_t user = 0;
+  /// The folder with its links resolved; throws std::system_error.
+  std::function<std::string(const std::string& folder)> resolve;
+  /// foldersOnTheWay() or a stand-in; throws std::system_error.
+  std::function<std::vector<PathFolder>(const std::string& folder)> foldersOnTheWay;
+  /// The longest copy path the removal on a signal can hold
+  /// (longestGuardedPath() of copy_removal_on_signal.h).
+  std::size_t longestGuardedPath = 0;
+};
+
+/// The length of the private copy's file path under `folder`, as
+/// makePrivateCopy() makes it.
+std::size_t privateCopyPathLength(const std::string& folder);
+
+/// Makes the private copy with `makeCopy` (which also removes stale copies
+/// there first) in the user's temporary folder, links resolved, when that
+/// folder passes unsafeFolderReason() and the copy's path fits the removal
+/// on a signal. When it does not, or when `makeCopy` cannot make the copy's
+/// folder there (EACCES, EPERM, EROFS, ENOENT, ENOSPC, EDQUOT: root's own
+/// folder for another user, a read-only or full file system), a record in
+/// `log` names the refused folder and why, and `operations.fallback` is
+/// tried the same way, held to the same rule. When that fails too, a second
+/// record says why, and the error of the failed creation is thrown, or
+/// std::system_error (EACCES, "Cannot create a private copy in " + the
+/// fallback) when the rule refused it. Any other error of `makeCopy`
+/// passes through at once.
+std::unique_ptr<PackageCopy> privateCopyInTemporaryFolder(
+    const TemporaryFolderOperations& operations,
+    const std::function<std::unique_ptr<PackageCopy>(const std::string& folder)>& makeCopy, const EventLog& log);
+
+/// The platform's operations: temporaryFolder(), systemTemporaryFolder(),
+/// realpath(), foldersOnTheWay() and the signal removal's capacity.
+TemporaryFolderOperations realTemporaryFolderOperations();
+
+/// The system's per-user place for temporary files: on a Mac
+/// confstr(_CS_DARWIN_USER_TEMP_DIR), the folder under /var/folders that only
+/// the user may enter; elsewhere "/tmp".
+std::string systemTemporaryFolder();

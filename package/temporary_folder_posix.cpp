@@ -1,50 +1,21 @@
-#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <memory>
-#include <system_error>
 
 #include "common/system_error.h"
+#include "package/copy_removal_on_signal.h"
 #include "package/private_copy.h"
 #include "package/temporary_folder.h"
 
 namespace {
 
-// The system's own per-user place for temporary files: on a Mac the folder
-// under /var/folders that only the user may enter.
-std::string fallbackFolder() {
-#ifdef __APPLE__
-  char folder[PATH_MAX];
-  const std::size_t length = ::confstr(_CS_DARWIN_USER_TEMP_DIR, folder, sizeof(folder));
-  if (length > 0 && length <= sizeof(folder)) return folder;
-#endif
-  return "/tmp";
-}
-
-// `folder` with its links resolved, or why that failed.
-std::string resolved(const std::string& folder, std::string& reason) {
+std::string resolvedFolder(const std::string& folder) {
   std::unique_ptr<char, decltype(&std::free)> path(::realpath(folder.c_str(), nullptr), &std::free);
-  if (!path) {
-    reason = std::error_code(errno, std::system_category()).message();
-    return {};
-  }
+  if (!path) throwSystemError(errno, "Cannot resolve " + folder);
   return path.get();
-}
-
-// The resolved folder when it is safe; otherwise the empty text, and
-// `reason` says why not.
-std::string checked(const std::string& folder, std::uint32_t user, std::string& reason) {
-  const std::string path = resolved(folder, reason);
-  if (path.empty()) return {};
-  try {
-    reason = unsafeFolderReason(foldersOnTheWay(path), user);
-  } catch (const std::system_error& failure) {
-    reason = failure.what();
-  }
-  return reason.empty() ? path : std::string();
 }
 
 }  // namespace
@@ -72,19 +43,13 @@ std::vector<PathFolder> foldersOnTheWay(const std::string& folder) {
   return folders;
 }
 
-std::string safeTemporaryFolder(const EventLog& log) {
-  const auto user = static_cast<std::uint32_t>(::geteuid());
-  const std::string requested = temporaryFolder();
-  std::string reason;
-  std::string folder = checked(requested, user, reason);
-  if (!folder.empty()) return folder;
-  const std::string fallback = fallbackFolder();
-  if (fallback != requested) {
-    logEvent(log, LogCategory::package, "temporary folder " + quotedForLog(requested) + " refused: " + reason +
-                                            "; using " + quotedForLog(fallback));
-    folder = checked(fallback, user, reason);
-    if (!folder.empty()) return folder;
-  }
-  logEvent(log, LogCategory::package, "temporary folder " + quotedForLog(fallback) + " refused: " + reason);
-  throwSystemError(EACCES, "Cannot create a private copy in " + fallback);
+TemporaryFolderOperations realTemporaryFolderOperations() {
+  TemporaryFolderOperations operations;
+  operations.requested = temporaryFolder();
+  operations.fallback = systemTemporaryFolder();
+  operations.user = static_cast<std::uint32_t>(::geteuid());
+  operations.resolve = resolvedFolder;
+  operations.foldersOnTheWay = foldersOnTheWay;
+  operations.longestGuardedPath = longestGuardedPath();
+  return operations;
 }

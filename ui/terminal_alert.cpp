@@ -2,6 +2,7 @@
 
 #include <istream>
 #include <optional>
+#include <string>
 #include <ostream>
 #include <string_view>
 
@@ -24,6 +25,26 @@ std::optional<std::size_t> chosenNumber(std::string_view line, std::size_t count
   return number;
 }
 
+// Reads the next line into `line` without its line feed, keeping at most
+// answerLineLimit bytes; `tooLong` tells whether more came. False at the end
+// of input when no byte was read, as std::getline.
+bool readAnswerLine(std::istream& in, std::string& line, bool& tooLong) {
+  line.clear();
+  tooLong = false;
+  bool any = false;
+  char c;
+  while (in.get(c)) {
+    any = true;
+    if (c == '\n') return true;
+    if (line.size() < answerLineLimit) {
+      line += c;
+    } else {
+      tooLong = true;
+    }
+  }
+  return any;
+}
+
 }  // namespace
 
 AlertResponse showTerminalAlert(const std::string& title, const std::string& message,
@@ -37,15 +58,16 @@ AlertResponse showTerminalAlert(const std::string& title, const std::string& mes
   const std::string prompt = count == 1 ? "Press 1 and Return: "
                                         : "Choose 1-" + std::to_string(count) + " and press Return: ";
   std::string line;
+  bool tooLong = false;
   for (;;) {
     // Flushed so the prompt is on screen before the read blocks.
     out << prompt << std::flush;
-    if (!std::getline(in, line)) {
+    if (!readAnswerLine(in, line, tooLong)) {
       // End of input: the last button is the one that takes no action.
       out << '\n' << std::flush;
       return firstButtonResponse + static_cast<AlertResponse>(count) - 1;
     }
-    if (auto number = chosenNumber(line, count)) {
+    if (auto number = tooLong ? std::nullopt : chosenNumber(line, count)) {
       out << '\n';
       return firstButtonResponse + static_cast<AlertResponse>(*number) - 1;
     }

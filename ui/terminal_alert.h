@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <iosfwd>
 
 #include "ui/alert.h"
@@ -11,7 +12,13 @@
 /// 1000 + number - 1; any other line writes a short hint and asks again. End
 /// of input answers with the last button, the one that takes no action, so a
 /// run without input never waits and never installs anything. The style is
-/// not shown. `buttons` must not be empty.
+/// not shown. `buttons` must not be empty. An answer is read a line at a
+/// time, at most answerLineLimit bytes of it kept: a longer line is no
+/// answer (its rest is read and dropped), so endless input never fills the
+/// memory.
+/// The longest answer line the terminal presenter keeps, line feed not counted.
+inline constexpr std::size_t answerLineLimit = 4096;
+
 AlertResponse showTerminalAlert(const std::string& title, const std::string& message,
                                 const std::vector<std::string>& buttons, AlertStyle style,
                                 std::istream& in, std::ostream& out);

@@ -98,6 +98,10 @@ TEST(SelfCheck, PackageFailureWritesItsDescriptionAndOneLineFeedOnce) {
       {"platform error", [] { throw std::system_error(ENOENT, std::system_category()); },
        std::system_error(ENOENT, std::system_category()).what() + std::string("\n")},
       {"non-ASCII text", [] { throw std::runtime_error("Paket \xc3\xbc"); }, "Paket \xc3\xbc\n"},
+      // A TMPDIR with a line feed in the path: still one line.
+      {"control characters in a path",
+       [] { throw std::runtime_error("Cannot create /tmp/a\nb\r\x1b[2J\tc\x7f/x: Permission denied"); },
+       "Cannot create /tmp/a\\nb\\r\\x1B[2J\tc\\x7F/x: Permission denied\n"},
   };
   for (const Case& c : cases) {
     Recorder r;

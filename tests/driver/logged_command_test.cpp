@@ -89,7 +89,8 @@ TEST(LoggedRunner, RecordsAFailureAndPassesItOnUnchanged) {
   RecordingLog recording;
   const CommandRunner runner = loggedRunner([](const std::string& path, const std::vector<std::string>&)
                                                 -> CommandResult {
-    throw std::system_error(ENOENT, std::system_category(), path);
+    // A text from outside may hold a line feed; the record stays one line.
+    throw std::system_error(ENOENT, std::system_category(), path + "\nsecond line");
   }, recording.log(), LogCategory::package);
   try {
     runner("/usr/sbin/spctl", {"-a"});
@@ -100,8 +101,8 @@ TEST(LoggedRunner, RecordsAFailureAndPassesItOnUnchanged) {
   ASSERT_EQ(recording.records.size(), 1u);
   const std::string& line = recording.records[0].line;
   EXPECT_EQ(withoutDuration(line),
-            std::string("run \"/usr/sbin/spctl\" \"-a\": failed: ") + std::system_error(ENOENT, std::system_category(),
-                                                                       "/usr/sbin/spctl").what())
+            "run \"/usr/sbin/spctl\" \"-a\": failed: " +
+                quotedForLog(std::system_error(ENOENT, std::system_category(), "/usr/sbin/spctl\nsecond line").what()))
       << line;
 }
 

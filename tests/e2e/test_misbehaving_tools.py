@@ -61,7 +61,7 @@ class MisbehavingTools(unittest.TestCase):
         """The run of `path` failed at `limit` seconds, as the record says."""
         failed = [r.message for r in machine.log_records() if (" run \"%s\"" % path) in r.message]
         self.assertEqual(len(failed), 1, failed)
-        self.assertIn(": failed: %s did not finish within %d seconds., " % (path, limit), failed[0])
+        self.assertIn(': failed: "%s did not finish within %d seconds.", ' % (path, limit), failed[0])
         self.assertGreaterEqual(took, limit)
         self.assertLess(took, limit + SLACK)
 

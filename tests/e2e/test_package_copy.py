@@ -379,8 +379,10 @@ class OtherUsers(unittest.TestCase):
     def test_a_restrictive_umask(self):
         # pkgutil names the signer only when it could read the copy.
         reads = 'head -c 1 "$2" >/dev/null && printf "    1. %s\\n" "$0"\n'
-        with s.BundleCopy(s.test_program()) as bundle, \
-                s.mac(check_signature=Reply(script=reads.replace("$0", s.SIGNER))) as machine:
+        # The program runs as nobody: its bundle goes in the machine's
+        # folder, which every user can reach, not in the checkout.
+        with s.mac(check_signature=Reply(script=reads.replace("$0", s.SIGNER))) as machine, \
+                s.BundleCopy(s.test_program(), parent=machine.root) as bundle:
             os.chmod(bundle.folder, 0o755)  # made 0700 by mkdtemp
             home = os.path.join(machine.root, "nobody's tmp")
             os.mkdir(home, 0o700)

@@ -50,5 +50,33 @@ class SelfCheck(unittest.TestCase):
             self.check(s.mac(), bundle.executable, 1, s.DIGEST_MISMATCH + "\n", [])
 
 
+USAGE = b"usage: DriverAssistant [--self-check] (the only option)\n"
+
+
+class Arguments(unittest.TestCase):
+    """A mistyped option fails without running anything; the arguments the
+    system passes to an application leave normal mode as it is."""
+
+    def test_options(self):
+        driver_required = s.driver_required().terminal_text().encode()
+        cases = [
+            # name, arguments, exit status, standard output, standard error, whether the run is recorded
+            ("misspelt", ["--selfcheck"], 64, b"", USAGE, False),
+            ("with a value", ["--self-check=1"], 64, b"", USAGE, False),
+            ("beside the real one", ["--self-check", "--verbose"], 64, b"", USAGE, False),
+            ("help", ["--help"], 0, USAGE, b"", False),
+            ("old Finder's serial number", ["-psn_0_12345"], 0, driver_required, b"", True),
+            ("defaults from Xcode", ["-NSDocumentRevisionsDebugMode", "YES", "-AppleLanguages", "(en)"], 0,
+             driver_required, b"", True),
+        ]
+        for name, arguments, status, stdout, stderr, recorded in cases:
+            with self.subTest(name), s.mac(log=True) as machine:
+                result = machine.run([s.shipped_program()] + arguments, input=b"2\n",
+                                     env=harness.plain_environment())
+                self.assertEqual((result.returncode, result.stdout, result.stderr), (status, stdout, stderr))
+                self.assertEqual(bool(machine.calls()), recorded, machine.calls())
+                self.assertEqual(bool(machine.log_records()), recorded)
+
+
 if __name__ == "__main__":
     harness.main()

@@ -192,8 +192,8 @@ class SelfCheck(RecordedRun):
             result = machine.run([bundle.executable, "--self-check"], env=harness.plain_environment())
             self.assertEqual(result.returncode, 1)
             lines = [r.message for r in machine.log_records()]
-            self.assertRegex(lines[-2], r'^package: run "/usr/sbin/spctl" "-a" "-t" "install" ".*": failed: .*'
-                             + re.escape(os.strerror(2)) + r", \d+ ms$")
+            self.assertRegex(lines[-2], r'^package: run "/usr/sbin/spctl" "-a" "-t" "install" ".*": failed: ".*'
+                             + re.escape(os.strerror(2)) + r'", \d+ ms$')
             self.assertEqual(lines[-1], end(1))
 
 

@@ -20,6 +20,8 @@ import subprocess
 import tempfile
 import unittest
 
+import source_tree
+
 # In the Apple branch of the command runner (appended, so it does not depend
 # on how that file is laid out today): Macs have no pipe2.
 APPLE_PIPE2 = """
@@ -112,9 +114,7 @@ class CheckMacTest(unittest.TestCase):
         cls.temporary = os.path.join(cls.scratch, "tmp")
         os.mkdir(cls.temporary)
         source = os.environ["ASSISTANT_SOURCE"]
-        shutil.copytree(source, cls.tree, symlinks=True,
-                        ignore=lambda folder, names: [n for n in names if os.path.samefile(folder, source)
-                                                      and (n.startswith("build") or n == ".git")])
+        source_tree.copy_source_tree(source, cls.tree)
 
     @classmethod
     def tearDownClass(cls):

@@ -84,25 +84,14 @@ TEST(PrivateCopy, OnlyTheUserCanEnterItsFolderAndItHoldsTheBytes) {
   EXPECT_TRUE(fs::is_empty(scratch.path()));
 }
 
-// A folder the unprivileged user owns, in `scratch`, for that user's
-// temporary files.
-fs::path userFolder(const ScratchFolder& scratch, const UnprivilegedUser& user) {
-  const fs::path folder = scratch.path() / "user tmp";
-  fs::create_directory(folder);
-  ::chmod(scratch.path().c_str(), 0755);  // mkdtemp made it 0700
-  if (::chown(folder.c_str(), user.uid, user.gid) != 0) throw std::system_error(errno, std::generic_category());
-  ::chmod(folder.c_str(), 0700);
-  return folder;
-}
-
 // As a user without privileges, the user's own umask must take nothing from
 // the folder's 0700: with 0177 the user could not even put the copy in it,
 // with 0400 it would be 0300, and no later run would clean it up.
 TEST(PrivateCopy, ItsFolderIsTheUsersWhateverTheUmask) {
   const std::optional<UnprivilegedUser> user = unprivilegedUser();
   if (!user) GTEST_SKIP() << "this test runs as root, and there is no user \"nobody\" to drop privileges to";
-  ScratchFolder scratch;
-  const fs::path folder = userFolder(scratch, *user);
+  const UserScratchFolder scratch(*user);
+  const fs::path folder = scratch.path();
   TemporaryFolderSetting setting(folder.string());
   for (const mode_t umask : {0000, 0022, 0077, 0177, 0400, 0477, 0777}) {
     const int result = asUnprivilegedUser(*user, [umask] {
@@ -340,8 +329,8 @@ TEST(StaleCopies, RemovesAnOldCopyAndKeepsTheRest) {
 TEST(StaleCopies, OneThatResistsRemovalIsSkipped) {
   const std::optional<UnprivilegedUser> user = unprivilegedUser();
   if (!user) GTEST_SKIP() << "this test runs as root, and there is no user \"nobody\" to drop privileges to";
-  ScratchFolder scratch;
-  const fs::path folder = userFolder(scratch, *user);
+  const UserScratchFolder scratch(*user);
+  const fs::path folder = scratch.path();
   TemporaryFolderSetting setting(folder.string());
   const int result = asUnprivilegedUser(*user, [&folder] {
     const auto makeOldCopy = [] {

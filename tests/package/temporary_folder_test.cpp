@@ -7,12 +7,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
+#include <span>
+#include <system_error>
 
+#include "package/copy_removal_on_signal.h"
 #include "package/temporary_folder.h"
 #include "tests/package/scratch_folder.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr std::uint32_t user = 501;
 constexpr std::uint32_t root = 0;
@@ -62,10 +69,146 @@ TEST(UnsafeFolderReason, EveryFolderOnTheWayCounts) {
   for (const auto& c : cases) EXPECT_EQ(unsafeFolderReason({top, c.middle, mine}, user), c.reason) << c.name;
 }
 
+// A copy that only says where it was made.
+class CopyIn final : public PackageCopy {
+ public:
+  explicit CopyIn(std::string folder) : path_(std::move(folder)) {}
+  const std::string& path() const override { return path_; }
+  void append(std::span<const unsigned char>) override {}
+  void close() override {}
+  void remove() noexcept override {}
+
+ private:
+  std::string path_;
+};
+
+struct Outcome {
+  std::string folder;  // where the copy was made; empty when none was
+  std::string error;   // what() of the failure
+  std::vector<std::string> records;
+};
+
+Outcome chosenFolder(const TemporaryFolderOperations& operations,
+                     const std::function<void(const std::string&)>& beforeCopy = {}) {
+  Outcome outcome;
+  try {
+    outcome.folder = privateCopyInTemporaryFolder(
+                         operations,
+                         [&](const std::string& folder) {
+                           if (beforeCopy) beforeCopy(folder);
+                           return std::make_unique<CopyIn>(folder);
+                         },
+                         [&](LogCategory, const std::string& line) { outcome.records.push_back(line); })
+                         ->path();
+  } catch (const std::exception& failure) {
+    outcome.error = failure.what();
+  }
+  return outcome;
+}
+
+// Folders without links, safe unless named in `unsafe` (then at 0777).
+TemporaryFolderOperations fakeOperations(std::string requested, std::string fallback,
+                                         std::vector<std::string> unsafe = {}) {
+  TemporaryFolderOperations operations;
+  operations.requested = std::move(requested);
+  operations.fallback = std::move(fallback);
+  operations.user = user;
+  operations.resolve = [](const std::string& folder) { return folder; };
+  operations.foldersOnTheWay = [unsafe](const std::string& folder) {
+    const bool open = std::find(unsafe.begin(), unsafe.end(), folder) != unsafe.end();
+    return std::vector<PathFolder>{{"/", true, root, 0755}, {folder, true, user, open ? 0777u : 0700u}};
+  };
+  operations.longestGuardedPath = 4095;
+  return operations;
+}
+
+[[noreturn]] void failWith(int error, const std::string& folder) {
+  throw std::system_error(error, std::system_category(), "Cannot create " + folder + "/x");
+}
+
+std::string systemText(int error) { return std::system_category().message(error); }
+
+// The other user's folder, root's own, a read-only or full file system: a
+// folder that passes the rule but takes no copy falls back as an unsafe one.
+TEST(PrivateCopyInTemporaryFolder, AFolderThatCannotTakeTheCopyFallsBack) {
+  for (const int error : {EACCES, EPERM, EROFS, ENOENT, ENOSPC, EDQUOT}) {
+    const Outcome outcome = chosenFolder(fakeOperations("/t", "/f"), [&](const std::string& folder) {
+      if (folder == "/t") failWith(error, folder);
+    });
+    EXPECT_EQ(outcome.folder, "/f") << systemText(error);
+    EXPECT_EQ(outcome.records, std::vector<std::string>{"temporary folder \"/t\" refused: \"Cannot create /t/x: " +
+                                                        systemText(error) + "\"; using \"/f\""});
+  }
+}
+
+TEST(PrivateCopyInTemporaryFolder, FailuresWhereNoFolderHelps) {
+  const std::string permission = systemText(EACCES);
+  const struct {
+    const char* name;
+    TemporaryFolderOperations operations;
+    std::function<void(const std::string&)> beforeCopy;
+    std::string error;
+    std::vector<std::string> records;
+  } cases[] = {
+      {"the fallback is held to the same rule", fakeOperations("/t", "/f", {"/t", "/f"}), {},
+       "Cannot create a private copy in /f: " + permission,
+       {"temporary folder \"/t\" refused: \"/t\" may be written by other users and has no sticky bit; using \"/f\"",
+        "temporary folder \"/f\" refused: \"/f\" may be written by other users and has no sticky bit"}},
+      {"an unsafe fallback after a failed creation", fakeOperations("/t", "/f", {"/f"}),
+       [](const std::string& folder) { failWith(EROFS, folder); }, "Cannot create a private copy in /f: " + permission,
+       {"temporary folder \"/t\" refused: \"Cannot create /t/x: " + systemText(EROFS) + "\"; using \"/f\"",
+        "temporary folder \"/f\" refused: \"/f\" may be written by other users and has no sticky bit"}},
+      {"creation fails in both: the fallback's error", fakeOperations("/t", "/f"),
+       [](const std::string& folder) { failWith(folder == "/t" ? EROFS : ENOSPC, folder); },
+       "Cannot create /f/x: " + systemText(ENOSPC),
+       {"temporary folder \"/t\" refused: \"Cannot create /t/x: " + systemText(EROFS) + "\"; using \"/f\"",
+        "temporary folder \"/f\" refused: \"Cannot create /f/x: " + systemText(ENOSPC) + "\""}},
+      {"the fallback itself (no TMPDIR) is tried once", fakeOperations("/f", "/f"),
+       [](const std::string& folder) { failWith(EACCES, folder); }, "Cannot create /f/x: " + permission,
+       {"temporary folder \"/f\" refused: \"Cannot create /f/x: " + permission + "\""}},
+      {"another error passes through at once", fakeOperations("/t", "/f"),
+       [](const std::string& folder) { failWith(EIO, folder); }, "Cannot create /t/x: " + systemText(EIO), {}},
+  };
+  for (const auto& c : cases) {
+    int copies = 0;
+    const Outcome outcome = chosenFolder(c.operations, [&](const std::string& folder) {
+      ++copies;
+      if (c.beforeCopy) c.beforeCopy(folder);
+    });
+    EXPECT_EQ(outcome.folder, "") << c.name;
+    EXPECT_EQ(outcome.error, c.error) << c.name;
+    EXPECT_EQ(outcome.records, c.records) << c.name;
+    // A folder the rule refused is never written.
+    EXPECT_LE(copies, 2) << c.name;
+  }
+}
+
+// The removal on a signal keeps the copy's path in a fixed buffer: a folder
+// whose copy path would not fit is refused, so no copy goes unguarded.
+TEST(PrivateCopyInTemporaryFolder, ACopyPathTheSignalRemovalCannotHoldIsRefused) {
+  const std::string folder = "/" + std::string(100, 'x');
+  for (const std::size_t spare : {0, 1}) {
+    TemporaryFolderOperations operations = fakeOperations(folder, "/f");
+    operations.longestGuardedPath = privateCopyPathLength(folder) - 1 + spare;
+    const Outcome outcome = chosenFolder(operations);
+    if (spare == 1) {
+      EXPECT_EQ(outcome.folder, folder);
+      EXPECT_TRUE(outcome.records.empty());
+    } else {
+      EXPECT_EQ(outcome.folder, "/f");
+      EXPECT_EQ(outcome.records,
+                std::vector<std::string>{"temporary folder " + quotedForLog(folder) +
+                                         " refused: the private copy's path would be longer than the " +
+                                         std::to_string(operations.longestGuardedPath) +
+                                         " bytes its removal on a signal can hold; using \"/f\""});
+    }
+  }
+}
+
 // On the real file system: TMPDIR is used (links resolved) when it is safe,
-// refused with a record otherwise.
-TEST(SafeTemporaryFolder, RefusesAFolderOthersMayWrite) {
-  namespace fs = std::filesystem;
+// refused with a record otherwise, and the fallback, here a folder of the
+// test's own, is used instead.
+TEST(PrivateCopyInTemporaryFolder, RefusesAFolderOthersMayWrite) {
   ScratchFolder scratch;
   const fs::path resolvedScratch = fs::canonical(scratch.path());
   const fs::path open = resolvedScratch / "open";
@@ -73,7 +216,10 @@ TEST(SafeTemporaryFolder, RefusesAFolderOthersMayWrite) {
   ::chmod(open.c_str(), 0777);
   const fs::path link = resolvedScratch / "link";
   fs::create_directory_symlink(resolvedScratch, link);
-  const std::string tmp = fs::canonical("/tmp").string();
+  const fs::path fallback = resolvedScratch / "fallback";
+  fs::create_directory(fallback);
+  const fs::path gone = resolvedScratch / "gone\nsplit";
+  const std::string using_ = "; using " + quotedForLog(fallback.string());
   const struct {
     std::string tmpdir;
     std::string folder;
@@ -81,20 +227,64 @@ TEST(SafeTemporaryFolder, RefusesAFolderOthersMayWrite) {
   } cases[] = {
       {resolvedScratch.string(), resolvedScratch.string(), ""},
       {link.string() + "/", resolvedScratch.string(), ""},
-      {open.string(), tmp,
-       "temporary folder \"" + open.string() + "\" refused: \"" + open.string() +
-           "\" may be written by other users and has no sticky bit; using \"/tmp\""},
-      {(resolvedScratch / "gone").string(), tmp,
-       "temporary folder \"" + (resolvedScratch / "gone").string() +
-           "\" refused: No such file or directory; using \"/tmp\""},
+      {open.string(), fallback.string(),
+       "temporary folder " + quotedForLog(open.string()) + " refused: " + quotedForLog(open.string()) +
+           " may be written by other users and has no sticky bit" + using_},
+      // The system's text is quoted like the path it names: the record stays one line.
+      {gone.string(), fallback.string(),
+       "temporary folder " + quotedForLog(gone.string()) + " refused: " +
+           quotedForLog("Cannot resolve " + gone.string() + ": " + systemText(ENOENT)) + using_},
   };
   for (const auto& c : cases) {
     TemporaryFolderSetting setting(c.tmpdir);
-    std::vector<std::string> records;
-    const std::string folder =
-        safeTemporaryFolder([&](LogCategory, const std::string& line) { records.push_back(line); });
-    EXPECT_EQ(folder, c.folder) << c.tmpdir;
-    EXPECT_EQ(records, c.record.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.record}) << c.tmpdir;
+    TemporaryFolderOperations operations = realTemporaryFolderOperations();
+    operations.fallback = fallback.string();
+    const Outcome outcome = chosenFolder(operations);
+    EXPECT_EQ(outcome.folder, c.folder) << c.tmpdir;
+    EXPECT_EQ(outcome.records, c.record.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.record})
+        << c.tmpdir;
+    for (const std::string& record : outcome.records) EXPECT_EQ(record.find('\n'), std::string::npos) << record;
+  }
+}
+
+// What the program uses: TMPDIR, and the system's own place as fallback
+// (a Mac's per-user folder, /tmp elsewhere), with the signal removal's
+// real capacity: a TMPDIR just too long for it is refused.
+TEST(PrivateCopyInTemporaryFolder, TheRealOperations) {
+  ScratchFolder scratch;
+  const std::string base = fs::canonical(scratch.path()).string();
+  const std::size_t capacity = longestGuardedPath();
+  // Nested folders of at most 200 characters each, so that the copy's path
+  // is one byte longer than the capacity.
+  fs::path deep = base;
+  while (privateCopyPathLength(deep.string()) <= capacity) {
+    // Each step adds a slash and the name; never leave one byte to add.
+    const std::size_t missing = capacity + 1 - privateCopyPathLength(deep.string());
+    std::size_t name = std::min<std::size_t>(200, missing - 1);
+    if (missing - (name + 1) == 1) --name;
+    deep /= std::string(name, 'd');
+  }
+  ASSERT_EQ(privateCopyPathLength(deep.string()), capacity + 1) << "the test's premise";
+  {
+    const std::unique_ptr<PackageCopy> copy = makePrivateCopy(base);
+    EXPECT_EQ(copy->path().size(), privateCopyPathLength(base)) << copy->path();
+    copy->remove();
+  }
+  fs::create_directories(deep);
+  {
+    TemporaryFolderSetting setting(deep.string());
+    const TemporaryFolderOperations operations = realTemporaryFolderOperations();
+    EXPECT_EQ(operations.requested, deep.string());
+    EXPECT_EQ(operations.fallback, systemTemporaryFolder());
+    EXPECT_EQ(operations.user, static_cast<std::uint32_t>(::geteuid()));
+    TemporaryFolderOperations withOwnFallback = operations;
+    withOwnFallback.fallback = base;
+    EXPECT_EQ(chosenFolder(withOwnFallback).folder, base);
+    // One character less, and the folder is used.
+    const fs::path shorter = deep.parent_path() / deep.filename().string().substr(1);
+    fs::create_directory(shorter);
+    withOwnFallback.requested = shorter.string();
+    EXPECT_EQ(chosenFolder(withOwnFallback).folder, shorter.string());
   }
 }
 

@@ -12,9 +12,13 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
+#include <system_error>
 
 /// The user such a part runs as: "nobody" when this process is root, else
 /// this process's own user. Nothing when root and there is no "nobody".
@@ -58,3 +62,35 @@ inline int asUnprivilegedUser(const UnprivilegedUser& user, const std::function<
   }
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
+
+/// A folder that `user` owns (mode 0700), made for it under the system's
+/// temporary folder (P_tmpdir), which every user can reach: the test's own
+/// TMPDIR and the checkout may lie under a folder that the user cannot pass
+/// through (a clone in root's 0700 home). Removed with everything in it when
+/// the test ends.
+class UserScratchFolder {
+ public:
+  explicit UserScratchFolder(const UnprivilegedUser& user) {
+    std::string pattern = P_tmpdir;
+    if (pattern.empty() || pattern.back() != '/') pattern += '/';
+    pattern += "assistant-user-test-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::system_error(errno, std::generic_category(), "mkdtemp");
+    path_ = pattern;
+    if (::chown(path_.c_str(), user.uid, user.gid) != 0) {
+      const int error = errno;
+      ::rmdir(path_.c_str());
+      throw std::system_error(error, std::generic_category(), "chown " + path_.string());
+    }
+  }
+  ~UserScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  UserScratchFolder(const UserScratchFolder&) = delete;
+  UserScratchFolder& operator=(const UserScratchFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};

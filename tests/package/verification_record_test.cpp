@@ -34,6 +34,7 @@ struct Scenario {
   CommandResult signature{0, "1. Developer ID Installer: Example (TEAM123456)\n"};
   CommandResult assessment{0, "accepted\n"};
   std::vector<std::string> want;
+  std::string copyFailure = {};  // what() of a copy that cannot be made; empty: it can
 };
 
 std::vector<std::string> recordsOf(const Scenario& s) {
@@ -43,7 +44,10 @@ std::vector<std::string> recordsOf(const Scenario& s) {
     if (!s.present) return std::nullopt;
     return "/Apps/A b.app/CH34xVCPDriver.pkg";
   };
-  operations.makeCopy = [] { return std::make_unique<NullCopy>(); };
+  operations.makeCopy = [&]() -> std::unique_ptr<PackageCopy> {
+    if (!s.copyFailure.empty()) throw std::system_error(EROFS, std::system_category(), s.copyFailure);
+    return std::make_unique<NullCopy>();
+  };
   operations.readChunks = [&](const std::string& path, const ChunkConsumer& consume, const SizeCheck&) {
     if (s.readErrno != 0) throw std::system_error(s.readErrno, std::system_category(), path);
     const std::string contents = "package\n";
@@ -69,11 +73,16 @@ TEST(VerificationRecord, EachStepAndItsResult) {
   const std::string upper = "4E9416EFCF77B84013F263E1F9008C656861298BE5AABC82F458E6E47C60D9FF";
   const std::string unreadable =
       std::system_error(EACCES, std::system_category(), "/Apps/A b.app/CH34xVCPDriver.pkg").what();
+  const std::string noCopy =
+      std::system_error(EROFS, std::system_category(), "Cannot create /t\nx/com.orventa.DriverAssistant.XXXXXX").what();
   const Scenario scenarios[] = {
       {"passes", true, 0, "", {0, std::string(signer)}, {0, ""},
        {found, matches, "signature check: exit status 0, signer found", "trust assessment: exit status 0, accepted"}},
       {"missing", false, 0, "", {}, {}, {"not found among the resources"}},
-      {"unreadable", true, EACCES, "", {}, {}, {found, "cannot be read or copied: " + unreadable}},
+      {"unreadable", true, EACCES, "", {}, {}, {found, "cannot be read or copied: " + quotedForLog(unreadable)}},
+      // The path of the temporary folder may hold a line feed: quoted, it stays on one line.
+      {"no copy", true, 0, "", {}, {}, {found, "cannot be copied: " + quotedForLog(noCopy)},
+       "Cannot create /t\nx/com.orventa.DriverAssistant.XXXXXX"},
       {"digest differs in letter case only", true, 0, upper, {}, {},
        {found, "digest: mismatch, expected " + upper + ", actual " + std::string(contentsDigest)}},
       {"another signer", true, 0, "", {0, "Developer ID Installer: Other (X)"}, {},

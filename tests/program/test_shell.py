@@ -74,12 +74,12 @@ class NormalMode(unittest.TestCase):
                                          "1. OK\nPress 1 and Return: \n"), out)
 
     def test_with_a_display_asks_and_exits_0_after_the_last_button(self):
-        # Arguments other than the switch are ignored, also ones GNUstep would
-        # take for documents to open.
+        # Arguments other than options are the application's, also ones
+        # GNUstep would take for documents to open.
         shots = harness.output_dir("shell")
         with harness.Xvfb() as x:
             started = time.monotonic()
-            with harness.gui_program(x, ["ignored", "--self-check=no"], os.path.join(shots, "gui.log")) as process:
+            with harness.gui_program(x, ["ignored", "-psn_0_12345"], os.path.join(shots, "gui.log")) as process:
                 alert = screen.next_alert(x, process, shots, 1)
                 self.assertIsNotNone(alert, "no alert came up")
                 # The last button takes no action and ends the assistant.

@@ -16,6 +16,8 @@ import shutil
 import subprocess
 import unittest
 
+import source_tree
+
 SOURCE = os.environ["ASSISTANT_SOURCE"]
 FIXTURE = b"a fixture standing in for the vendor's installer package\n"
 WRONG = b"some other package\n"
@@ -35,9 +37,7 @@ class VendorPackageGuard(unittest.TestCase):
         cls.scratch = os.path.join(os.environ["ASSISTANT_TEST_OUTPUT"], "vendor-package-guard")
         shutil.rmtree(cls.scratch, ignore_errors=True)
         cls.tree = os.path.join(cls.scratch, "tree")
-        shutil.copytree(SOURCE, cls.tree, symlinks=True,
-                        ignore=lambda folder, names: [n for n in names if os.path.samefile(folder, SOURCE)
-                                                      and (n.startswith("build") or n == ".git")])
+        source_tree.copy_source_tree(SOURCE, cls.tree)
         constants = os.path.join(cls.tree, "driver", "build_constants.cpp")
         with open(constants) as f:
             text, count = re.subn(r'(expectedInstallerSHA256 =\s*)"[0-9a-f]{64}"', r'\1"%s"' % FIXTURE_DIGEST,

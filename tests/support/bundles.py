@@ -29,17 +29,19 @@ class BundleCopy:
     """A copy of a program's bundle in a folder whose name has a space and a
     non-ASCII letter, so its package path shows how tools get it. `change`
     may alter the copy's package (a function of the package's path).
-    Removed on exit."""
+    `parent` is the folder it goes in. Removed on exit."""
 
-    def __init__(self, program, change=None):
+    def __init__(self, program, change=None, parent=None):
         self.program = program
         self.change = change
+        self.parent = parent
         self.folder = None
 
     def __enter__(self):
-        # In the build's test output, so a skip, which ends the test at once,
-        # leaves nothing behind elsewhere.
-        self.folder = tempfile.mkdtemp(prefix="bundle-", dir=harness.output_dir("bundles"))
+        # By default in the build's test output, so a skip, which ends the
+        # test at once, leaves nothing behind elsewhere; `parent` for a copy
+        # that another user must reach.
+        self.folder = tempfile.mkdtemp(prefix="bundle-", dir=self.parent or harness.output_dir("bundles"))
         bundle = os.path.dirname(self.program)
         copy = os.path.join(self.folder, "Driver Assistant \u00e9", os.path.basename(bundle))
         shutil.copytree(bundle, copy, symlinks=True)

@@ -48,13 +48,22 @@ reads it: a log whose queue fills up and stays full.
 
 `private_tmp=True` gives the machine a "/tmp" of its own (mode 01777,
 `system_tmp()` from outside), so what a program puts in the system's
-temporary folder stays in the machine and goes with it.
+temporary folder stays in the machine and goes with it. Of the real "/tmp"
+it keeps only the entries that hold the machine's folder, the working folder
+and the paths the command names (so a checkout under "/tmp" still runs);
+each shows in `system_tmp()` as a folder of that name.
 
 A reply with `replace=True` runs its script in place of the stand-in (exec):
 the script's process is the tool the program started, and the script's own
 output and status are the tool's.
 
 Every command started gets a private temporary folder (TMPDIR and TEMP).
+
+The machine's folder (`root`: stand-ins, state, those temporary folders) is
+made under "/tmp", wherever the checkout lives: tools and programs that run
+as another user must reach it (a checkout in root's 0700 home is out of
+their reach), and GNUstep makes its message ports in the temporary folder,
+whose socket paths may not be longer than 107 bytes. It is removed on exit.
 
 Needs root (to make the namespace and its mounts). Without it, `Machine`
 stops the test through harness.cannot_run_here: a failure in CI, a skip
@@ -113,11 +122,24 @@ if [ -f "$S/dev-names" ]; then
   mount --move "$D" /dev || fail "cannot move the new /dev into place"
 fi
 if [ -d "$S/system-tmp" ]; then
-  # The machine's folder stays where it was inside the new /tmp.
-  if [ "$(dirname "$S")" = /tmp ]; then
-    N=$(basename "$S")
-    mkdir -p "$S/system-tmp/$N" && mount --bind "$S" "$S/system-tmp/$N" || fail "cannot keep $S in /tmp"
-  fi
+  # What the machine needs from the real /tmp stays where it was inside the
+  # new one: the machine's own folder, the working folder and every path the
+  # command names (a checkout or build under /tmp holds the program), each
+  # by the entry of /tmp that holds it.
+  for P in "$S" "$PWD" "$@"; do
+    case $P in /*) ;; *) continue ;; esac
+    [ -e "$P" ] || continue
+    P=$(readlink -f -- "$P")
+    case $P in /tmp/?*) ;; *) continue ;; esac
+    N=${P#/tmp/}
+    N=${N%%/*}
+    # Made on the real disk: an earlier run on this machine may have left
+    # the mount point; the mount is this run's alone.
+    K=$S/system-tmp/$N
+    mountpoint -q "$K" && continue
+    if [ -d "/tmp/$N" ]; then mkdir -p "$K"; elif [ ! -e "$K" ]; then : >"$K"; fi &&
+      mount --bind "/tmp/$N" "$K" || fail "cannot keep /tmp/$N in /tmp"
+  done
   mount --rbind "$S/system-tmp" /tmp || fail "cannot make a private /tmp"
 fi
 "$@"
@@ -215,7 +237,7 @@ class Machine:
             harness.cannot_run_here("unshare is not installed (util-linux)")
 
     def __enter__(self):
-        self.root = tempfile.mkdtemp(prefix="assistant-sandbox-")
+        self.root = tempfile.mkdtemp(prefix="assistant-sandbox-", dir="/tmp")
         try:
             self._write_scenario()
             if self.log:
@@ -305,6 +327,7 @@ class Machine:
         finally:
             stop(process)
         if process.returncode == _CANNOT_MOUNT and err.startswith(b"sandbox:"):
+            self.__exit__(None, None, None)  # a skip ends the process at once
             harness.cannot_run_here(err.decode(errors="replace").strip())
         return subprocess.CompletedProcess(command, process.returncode, out, err)
 

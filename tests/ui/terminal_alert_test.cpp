@@ -40,6 +40,17 @@ TEST(TerminalAlert, AsksAgainAfterALineThatNamesNoButton) {
   }
 }
 
+// An answer line is kept up to answerLineLimit bytes: a longer one is no
+// answer, however it ends, so endless input is never held in memory.
+TEST(TerminalAlert, ALineLongerThanTheLimitIsNoAnswer) {
+  const std::string atTheLimit = std::string(answerLineLimit - 1, '0') + "1";
+  EXPECT_EQ(ask(atTheLimit + "\n").response, 1000) << "a line of exactly the limit";
+  const Answer longer = ask("0" + atTheLimit + "\n2\n");
+  EXPECT_EQ(longer.response, 1001);
+  EXPECT_EQ(longer.output, shownTwoButtons + prompt + hint + prompt + "\n");
+  EXPECT_EQ(ask(std::string(1 << 20, ' ') + "1\n").response, 1001) << "a long line of blanks around a number, then the end of input";
+}
+
 TEST(TerminalAlert, EndOfInputAnswersWithTheLastButton) {
   EXPECT_EQ(ask("").response, 1001);
   EXPECT_EQ(ask("yes\n").response, 1001) << "after an unusable line";

@@ -1,0 +1,3 @@
+#include "package/temporary_folder.h"
+
+std::string systemTemporaryFolder() { return "/tmp"; }
