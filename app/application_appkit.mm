@@ -30,6 +30,8 @@ static std::function<void()>* launchAction = nullptr;
 #endif
 @end
 
+namespace orventa {
+
 int runApplication(std::function<void()> whenLaunched) {
   NSAutoreleasePool* pool = [[NSAutoreleasePool alloc] init];
   launchAction = &whenLaunched;
@@ -59,3 +61,5 @@ int runApplication(std::function<void()> whenLaunched) {
   [pool drain];
   return 0;
 }
+
+}  // namespace orventa

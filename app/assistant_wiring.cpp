@@ -12,6 +12,8 @@
 #include "ui/os_version.h"
 #include "ui/terminal_alert.h"
 
+namespace orventa {
+
 void runAssistantAfterLaunch(bool withDisplay) {
   AssistantOperations operations;
   operations.osVersionText = operatingSystemVersionText;
@@ -46,3 +48,5 @@ void runAssistantAfterLaunch(bool withDisplay) {
   // The application ends with status 0 once this returns.
   recordEnd(0);
 }
+
+}  // namespace orventa

@@ -1,3 +1,5 @@
+
+namespace orventa {
 #pragma once
 
 /// Puts SIGCHLD back to its default action. A launcher may leave it ignored,
@@ -5,3 +7,5 @@
 /// drops its status, so no tool's status would reach the program. Called
 /// first thing in main, before anything is started.
 void receiveChildStatuses();
+
+}  // namespace orventa

@@ -2,9 +2,13 @@
 
 #include "app/child_status.h"
 
+namespace orventa {
+
 void receiveChildStatuses() {
   struct sigaction defaults {};
   defaults.sa_handler = SIG_DFL;
   sigemptyset(&defaults.sa_mask);
   ::sigaction(SIGCHLD, &defaults, nullptr);
 }
+
+}  // namespace orventa

@@ -1,3 +1,7 @@
 #include "app/display.h"
 
+namespace orventa {
+
 bool displayReachable() { return true; }
+
+}  // namespace orventa

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+namespace orventa {
+
 bool displayReachable() {
   const char* name = std::getenv("DISPLAY");
   if (name == nullptr || *name == '\0') return false;
@@ -13,3 +15,5 @@ bool displayReachable() {
   static Display* display = XOpenDisplay(name);
   return display != nullptr;
 }
+
+}  // namespace orventa

@@ -1,3 +1,5 @@
+
+namespace orventa {
 #pragma once
 
 /// Ignores SIGXFSZ from here on. Its default action ends the program as soon
@@ -6,3 +8,5 @@
 /// and is reported like any failed write, the copy removed. Called first
 /// thing in main; the tools start with it at its default again.
 void failWritesPastTheFileSizeLimit();
+
+}  // namespace orventa

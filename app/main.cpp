@@ -14,6 +14,8 @@
 #include <string>
 
 int main(int argc, char** argv, char** envp) {
+  using namespace orventa;
+
   // Before anything opens a descriptor of its own.
   openMissingStandardDescriptors();
   const RequestedMode mode = requestedMode(argc, argv);

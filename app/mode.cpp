@@ -1,5 +1,7 @@
 #include "app/mode.h"
 
+namespace orventa {
+
 RequestedMode requestedMode(int argc, const char* const* argv) {
   bool selfCheck = false;
   bool help = false;
@@ -19,3 +21,5 @@ RequestedMode requestedMode(int argc, const char* const* argv) {
   if (selfCheck) return RequestedMode::selfCheck;
   return help ? RequestedMode::help : RequestedMode::normal;
 }
+
+}  // namespace orventa

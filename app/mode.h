@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+namespace orventa {
+
 /// What the arguments ask the program to do.
 enum class RequestedMode {
   normal,      ///< the assistant with its alerts
@@ -32,3 +34,5 @@ inline constexpr int usageErrorStatus = 64;
 ///    application's and chooses normal mode.
 /// Any content, including non-UTF-8 bytes and null entries, is safe.
 RequestedMode requestedMode(int argc, const char* const* argv);
+
+}  // namespace orventa

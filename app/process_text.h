@@ -1,3 +1,5 @@
+
+namespace orventa {
 #pragma once
 
 /// Makes sure the arguments and environment that the platform reads are
@@ -11,3 +13,5 @@
 /// inherit the repaired environment. Does nothing on a Mac, or if the new
 /// start fails.
 void prepareProcessText(int argc, char** argv, char** envp);
+
+}  // namespace orventa

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "app/process_text.h"
-#include "driver/utf8_repair.h"
+#include "common/utf8_repair.h"
+
+namespace orventa {
 
 namespace {
 
@@ -43,3 +45,5 @@ void prepareProcessText(int argc, char** argv, char** envp) {
   // again. Should it fail, the program goes on as it was started.
   ::execve("/proc/self/exe", argumentPointers.data(), environmentPointers.data());
 }
+
+}  // namespace orventa

@@ -4,6 +4,8 @@
 #include <exception>
 #include <string>
 
+namespace orventa {
+
 namespace {
 
 struct ClassificationCase {
@@ -55,3 +57,5 @@ int runSelfCheck(const SelfCheckOperations& operations) {
   }
   return 0;
 }
+
+}  // namespace orventa

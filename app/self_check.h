@@ -5,6 +5,8 @@
 
 #include "driver/driver_state.h"
 
+namespace orventa {
+
 /// What the self-check needs; production wires the real ones in main.
 struct SelfCheckOperations {
   /// The classification rules under test.
@@ -25,3 +27,5 @@ struct SelfCheckOperations {
 ///    \n, \r and \xNN;
 ///  - 0 with no output otherwise.
 int runSelfCheck(const SelfCheckOperations& operations);
+
+}  // namespace orventa

@@ -3,6 +3,8 @@
 #include "driver/build_constants.h"
 #include "package/embedded_package.h"
 
+namespace orventa {
+
 SelfCheckOperations realSelfCheckOperations() {
   SelfCheckOperations operations;
   operations.classify = classifyDriverState;
@@ -13,3 +15,5 @@ SelfCheckOperations realSelfCheckOperations() {
   operations.writeError = writeStandardError;
   return operations;
 }
+
+}  // namespace orventa

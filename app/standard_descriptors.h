@@ -1,3 +1,5 @@
+
+namespace orventa {
 #pragma once
 
 /// Opens each of descriptors 0, 1 and 2 that is closed on the null device
@@ -7,3 +9,5 @@
 /// program's text. Call first thing in main. Never fails visibly: a
 /// descriptor that cannot be opened stays closed.
 void openMissingStandardDescriptors() noexcept;
+
+}  // namespace orventa

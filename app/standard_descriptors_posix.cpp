@@ -5,6 +5,8 @@
 
 #include "app/standard_descriptors.h"
 
+namespace orventa {
+
 void openMissingStandardDescriptors() noexcept {
   for (int fd = 0; fd <= 2; ++fd) {
     if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
@@ -17,3 +19,5 @@ void openMissingStandardDescriptors() noexcept {
     }
   }
 }
+
+}  // namespace orventa

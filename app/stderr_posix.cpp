@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <unistd.h>
 
+namespace orventa {
+
 namespace {
 
 void writeAll(int descriptor, std::string_view bytes) {
@@ -24,3 +26,5 @@ void writeAll(int descriptor, std::string_view bytes) {
 void writeStandardError(std::string_view bytes) { writeAll(STDERR_FILENO, bytes); }
 
 void writeStandardOutput(std::string_view bytes) { writeAll(STDOUT_FILENO, bytes); }
+
+}  // namespace orventa

@@ -2,8 +2,10 @@
 
 #include "app/wiring.h"
 #include "driver/build_constants.h"
-#include "driver/logged_command.h"
+#include "driver/runner/recorded_runner.h"
 #include "ui/os_version.h"
+
+namespace orventa {
 
 void recordStart(bool selfCheck) {
   logEvent(writeSystemLog, LogCategory::app,
@@ -31,3 +33,5 @@ CommandRunner recordedOpener() {
       },
       writeSystemLog, LogCategory::flow);
 }
+
+}  // namespace orventa

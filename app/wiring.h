@@ -4,8 +4,10 @@
 #include <chrono>
 
 #include "app/self_check.h"
-#include "driver/command.h"
-#include "driver/event_log.h"
+#include "driver/runner/run.h"
+#include "common/event_log.h"
+
+namespace orventa {
 
 /// The self-check with the real classifier, package verification and
 /// standard error.
@@ -31,3 +33,5 @@ CommandRunner recordedRunner(LogCategory category, std::chrono::milliseconds tim
 /// The runner for opening the installer package: runWithoutOutput with
 /// openerTimeLimit, recorded under LogCategory::flow.
 CommandRunner recordedOpener();
+
+}  // namespace orventa

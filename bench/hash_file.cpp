@@ -11,6 +11,8 @@
 #include "package/digest_text.h"
 #include "package/package_verification.h"
 
+using namespace orventa;
+
 int main(int argc, char** argv) {
   const bool copy = argc == 3 && std::strcmp(argv[1], "--copy") == 0;
   if (argc != 2 && !copy) {

@@ -24,8 +24,10 @@
 #include <string>
 #include <vector>
 
-#include "driver/command.h"
-#include "driver/run_limit_error.h"
+#include "driver/runner/run.h"
+#include "driver/runner/run_limit_error.h"
+
+using namespace orventa;
 
 extern char** environ;
 

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace orventa {
+
 /// Owns one open file descriptor and closes it when it goes: -1 owns none.
 /// Move-only. The close on destruction ignores errors; where a close can
 /// report a failed write, release() the descriptor and close it yourself.
@@ -30,3 +32,5 @@ class Descriptor {
  private:
   int fd_;
 };
+
+}  // namespace orventa

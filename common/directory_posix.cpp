@@ -8,6 +8,8 @@
 
 #include "common/system_error.h"
 
+namespace orventa {
+
 std::vector<std::string> directoryEntries(const std::string& path) {
   const std::unique_ptr<DIR, int (*)(DIR*)> directory(::opendir(path.c_str()), ::closedir);
   if (!directory) throwSystemError(errno, "Cannot list " + path);
@@ -23,3 +25,5 @@ std::vector<std::string> directoryEntries(const std::string& path) {
   if (errno != 0) throwSystemError(errno, "Cannot list " + path);
   return names;
 }
+
+}  // namespace orventa

@@ -1,10 +1,12 @@
 #pragma once
 // The signals that end the program by their default action, as the two
-// guards against them see them: the runner's (driver/ending_signals.h), which
+// guards against them see them: the runner's (driver/runner/ending_signal_guard.h), which
 // ends the tool's group first, and the private copy's
 // (package/copy_removal_on_signal.h), which removes the copy first.
 
 #include <signal.h>
+
+namespace orventa {
 
 /// Every signal that a program can catch and whose default action ends it
 /// (SIGQUIT and SIGXCPU with a core dump where core dumps are on). SIGXFSZ is
@@ -35,3 +37,5 @@ inline bool ignores(const struct sigaction& action) {
 inline bool runsHandler(const struct sigaction& action) {
   return (action.sa_flags & SA_SIGINFO) != 0 || (action.sa_handler != SIG_DFL && action.sa_handler != SIG_IGN);
 }
+
+}  // namespace orventa

@@ -1,5 +1,7 @@
 #include "driver/build_constants.h"
 
+namespace orventa {
+
 // The test-only variant of the program is built with
 // ASSISTANT_TEST_INSTALLER_SHA256 set to its fixture package's digest; the
 // shipped program never is.
@@ -26,3 +28,5 @@ constexpr std::chrono::milliseconds driverQueryTimeLimit = std::chrono::seconds(
 constexpr std::chrono::milliseconds packageCheckTimeLimit = std::chrono::seconds(300);
 constexpr std::chrono::milliseconds openerTimeLimit = std::chrono::seconds(60);
 #endif
+
+}  // namespace orventa

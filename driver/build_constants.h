@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
+namespace orventa {
+
 /// Bundle identifier of the vendor's system extension.
 inline constexpr std::string_view driverBundleID = "cn.wch.CH34xVCPDriver";
 
@@ -42,8 +44,4 @@ extern const std::chrono::milliseconds driverQueryTimeLimit;
 extern const std::chrono::milliseconds packageCheckTimeLimit;
 extern const std::chrono::milliseconds openerTimeLimit;
 
-/// The most output a system tool may write before it is ended and its run
-/// fails. The tools' real outputs are kilobytes, and the largest extension
-/// listing imaginable is a few hundred kilobytes; a tool that writes more
-/// than this has gone wrong, and the assistant must not hold its output.
-inline constexpr std::size_t toolOutputLimit = std::size_t(16) << 20;
+}  // namespace orventa

@@ -1,7 +1,9 @@
 #include "driver/driver_state.h"
 
 #include "driver/build_constants.h"
-#include "driver/event_log.h"
+#include "common/event_log.h"
+
+namespace orventa {
 
 namespace {
 
@@ -67,3 +69,5 @@ std::string driverStateRecord(DriverState state, std::string_view extensionOutpu
     record += ", driver not listed";
   return record;
 }
+
+}  // namespace orventa

@@ -4,6 +4,11 @@
 #include <string>
 #include <string_view>
 
+#include "common/event_log.h"
+#include "driver/runner/run.h"
+
+namespace orventa {
+
 /// How ready the vendor's USB-to-serial driver is on this machine.
 enum class DriverState {
   enabled,              ///< the driver's extension is listed as "[activated enabled]"
@@ -35,9 +40,6 @@ std::string_view driverStateName(DriverState state);
 /// of the listing is quoted, never the rest.
 std::string driverStateRecord(DriverState state, std::string_view extensionOutput, bool receiptExists);
 
-#include "driver/command.h"
-#include "driver/event_log.h"
-
 /// The driver's state on this machine, asked afresh on every call: runs
 /// "/usr/bin/systemextensionsctl" "list", then "/usr/sbin/pkgutil"
 /// "--pkg-info" packageReceiptID through `runner`, one after the other, and
@@ -48,3 +50,5 @@ std::string driverStateRecord(DriverState state, std::string_view extensionOutpu
 /// runs have ended. Writes driverStateRecord() to `log` under
 /// LogCategory::state. Production passes `run` bound to driverQueryTimeLimit.
 DriverState driverState(const CommandRunner& runner, const EventLog& log = {});
+
+}  // namespace orventa

@@ -4,6 +4,8 @@
 #include "driver/build_constants.h"
 #include "driver/driver_state.h"
 
+namespace orventa {
+
 namespace {
 
 std::string extensionListing(const CommandRunner& runner) {
@@ -36,3 +38,5 @@ DriverState driverState(const CommandRunner& runner, const EventLog& log) {
   if (log) logEvent(log, LogCategory::state, driverStateRecord(state, listing, receipt));
   return state;
 }
+
+}  // namespace orventa

@@ -1,5 +1,7 @@
 #include "package/assistant_error.h"
 
+namespace orventa {
+
 AssistantError::AssistantError(AssistantErrorCode code) noexcept : code_(code) {}
 
 const char* AssistantError::what() const noexcept {
@@ -17,3 +19,5 @@ const char* AssistantError::what() const noexcept {
   }
   return "";
 }
+
+}  // namespace orventa

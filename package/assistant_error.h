@@ -3,6 +3,8 @@
 #include <exception>
 #include <string_view>
 
+namespace orventa {
+
 /// Codes of the assistant's own failures.
 enum class AssistantErrorCode : int {
   packageMissing = 1,    ///< the package is not among the application's resources
@@ -26,3 +28,5 @@ class AssistantError : public std::exception {
  private:
   AssistantErrorCode code_;
 };
+
+}  // namespace orventa

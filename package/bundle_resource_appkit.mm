@@ -2,6 +2,8 @@
 
 #include "package/bundle_resource.h"
 
+namespace orventa {
+
 std::optional<std::string> mainBundleResourcePath(const std::string& name, const std::string& extension) {
   NSAutoreleasePool* pool = [[NSAutoreleasePool alloc] init];
   std::optional<std::string> path;
@@ -16,3 +18,5 @@ std::optional<std::string> mainBundleResourcePath(const std::string& name, const
   [pool drain];
   return path;
 }
+
+}  // namespace orventa

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <string>
 
+namespace orventa {
+
 /// The longest path, file or folder, that the removal on a signal can hold:
 /// the handler cannot allocate, so the paths are kept in buffers of a fixed
 /// size. A longer copy path must not be made, since nothing would remove it.
@@ -56,3 +58,5 @@ class CopyRemovalOnSignal {
   bool masked_ = false;
   bool armed_ = false;
 };
+
+}  // namespace orventa

@@ -12,6 +12,8 @@
 #include "common/ending_signals.h"
 #include "package/copy_removal_on_signal.h"
 
+namespace orventa {
+
 namespace {
 
 char guardedFile[PATH_MAX];
@@ -96,3 +98,5 @@ void CopyRemovalOnSignal::restore() noexcept {
 std::size_t longestGuardedPath() noexcept { return sizeof(guardedFile) - 1; }
 
 bool CopyRemovalOnSignal::removedBySignal() noexcept { return removed != 0; }
+
+}  // namespace orventa

@@ -1,5 +1,7 @@
 #include "package/digest_text.h"
 
+namespace orventa {
+
 std::string digestText(const Sha256Digest& digest) {
   static constexpr char hexDigits[] = "0123456789abcdef";
   std::string text;
@@ -10,3 +12,5 @@ std::string digestText(const Sha256Digest& digest) {
   }
   return text;
 }
+
+}  // namespace orventa

@@ -8,6 +8,8 @@
 #include "package/stale_copies.h"
 #include "package/temporary_folder.h"
 
+namespace orventa {
+
 namespace {
 
 // A new private copy in the safe temporary folder, after removing the
@@ -44,3 +46,5 @@ std::string embeddedPackage(const CommandRunner& runner, const EventLog& log) {
 void checkEmbeddedPackage(const CommandRunner& runner, const EventLog& log) {
   verifiedEmbeddedPackage(runner, log);
 }
+
+}  // namespace orventa

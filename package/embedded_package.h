@@ -2,8 +2,10 @@
 
 #include <string>
 
-#include "driver/command.h"
-#include "driver/event_log.h"
+#include "driver/runner/run.h"
+#include "common/event_log.h"
+
+namespace orventa {
 
 /// The verified embedded installer package, for the Installer: the resource
 /// "CH34xVCPDriver" with the extension "pkg" from the application's main
@@ -24,3 +26,5 @@ std::string embeddedPackage(const CommandRunner& runner, const EventLog& log = {
 /// It also removes stale copies as embeddedPackage() does, so the copy of a
 /// self-check that was killed outright does not stay.
 void checkEmbeddedPackage(const CommandRunner& runner, const EventLog& log = {});
+
+}  // namespace orventa

@@ -6,6 +6,8 @@
 #include <span>
 #include <string>
 
+namespace orventa {
+
 /// Receives a file's bytes one chunk after the other; a chunk is valid only
 /// during the call.
 using ChunkConsumer = std::function<void(std::span<const unsigned char> chunk)>;
@@ -42,3 +44,5 @@ inline constexpr std::size_t fileChunkSize = 1024 * 1024;
 /// One loop on the calling thread: read a chunk, hand it to `consume`, read
 /// the next.
 void readFileChunks(const std::string& path, const ChunkConsumer& consume, const SizeCheck& checkSize = {});
+
+}  // namespace orventa

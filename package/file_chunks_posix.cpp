@@ -9,6 +9,8 @@
 #include "common/system_error.h"
 #include "package/file_chunks.h"
 
+namespace orventa {
+
 namespace {
 
 [[noreturn]] void throwReadError(int error, const std::string& path) { throwSystemError(error, "Cannot read " + path); }
@@ -56,3 +58,5 @@ void readFileChunks(const std::string& path, const ChunkConsumer& consume, const
     consume({buffer.get(), static_cast<std::size_t>(got)});
   }
 }
+
+}  // namespace orventa

@@ -8,6 +8,8 @@
 #include "common/system_error.h"
 #include "package/private_copy.h"
 
+namespace orventa {
+
 FreeSpace freeSpaceFromStatfs(int fd) {
   struct statfs space;
   if (::fstatfs(fd, &space) != 0) throwSystemError(errno, "fstatfs");
@@ -18,3 +20,5 @@ FreeSpace freeSpaceFromStatfs(int fd) {
 }
 
 FreeSpaceReading platformFreeSpace() { return freeSpaceFromStatvfs; }
+
+}  // namespace orventa

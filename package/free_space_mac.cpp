@@ -10,6 +10,8 @@
 #include "common/system_error.h"
 #include "package/private_copy.h"
 
+namespace orventa {
+
 FreeSpace freeSpaceFromStatfs(int fd) {
   struct statfs space;
   if (::fstatfs(fd, &space) != 0) throwSystemError(errno, "fstatfs");
@@ -17,3 +19,5 @@ FreeSpace freeSpaceFromStatfs(int fd) {
 }
 
 FreeSpaceReading platformFreeSpace() { return freeSpaceFromStatfs; }
+
+}  // namespace orventa

@@ -5,6 +5,8 @@
 #include "common/system_error.h"
 #include "package/private_copy.h"
 
+namespace orventa {
+
 FreeSpace freeSpaceFromStatvfs(int fd) {
   struct statvfs space;
   if (::fstatvfs(fd, &space) != 0) throwSystemError(errno, "fstatvfs");
@@ -15,3 +17,5 @@ FreeSpace freeSpaceFromStatvfs(int fd) {
           .total = space.f_blocks,
           .unit = space.f_frsize != 0 ? space.f_frsize : space.f_bsize};
 }
+
+}  // namespace orventa

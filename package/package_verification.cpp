@@ -1,9 +1,11 @@
 #include "package/package_verification.h"
 
 #include "driver/build_constants.h"
-#include "driver/logged_command.h"
+#include "driver/runner/recorded_runner.h"
 #include "package/assistant_error.h"
 #include "package/digest_text.h"
+
+namespace orventa {
 
 namespace {
 
@@ -87,3 +89,5 @@ VerifiedPackage verifiedPackage(const PackageOperations& operations, std::string
 
   return package;
 }
+
+}  // namespace orventa

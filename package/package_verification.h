@@ -6,11 +6,13 @@
 #include <string>
 #include <string_view>
 
-#include "driver/command.h"
-#include "driver/event_log.h"
+#include "driver/runner/run.h"
+#include "common/event_log.h"
 #include "package/file_chunks.h"
 #include "package/private_copy.h"
 #include "package/sha256.h"
+
+namespace orventa {
 
 /// What the verification takes from the platform; production wires the real
 /// ones in embedded_package.cpp.
@@ -88,3 +90,5 @@ Sha256Digest hashPackage(const PackageOperations& operations, const std::string&
 /// error leaves. Each call reads and hashes afresh; nothing is kept.
 VerifiedPackage verifiedPackage(const PackageOperations& operations, std::string_view expectedInstallerSHA256,
                                 std::string_view expectedSigner);
+
+}  // namespace orventa

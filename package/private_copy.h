@@ -5,6 +5,8 @@
 #include <span>
 #include <string>
 
+namespace orventa {
+
 /// The folder name prefix of the private copies: the assistant's bundle
 /// identifier and a dot. mkdtemp() adds six characters.
 inline constexpr char privateCopyPrefix[] = "com.orventa.DriverAssistant.";
@@ -87,3 +89,5 @@ bool spaceFits(std::uint64_t size, std::uint64_t available, std::uint64_t total,
 /// Removes a private copy that was handed on (its file and its folder),
 /// given the file's path; anything else is left alone. Never throws.
 void removePrivateCopy(const std::string& path) noexcept;
+
+}  // namespace orventa

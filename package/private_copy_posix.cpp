@@ -11,6 +11,8 @@
 #include "package/copy_removal_on_signal.h"
 #include "package/private_copy.h"
 
+namespace orventa {
+
 namespace {
 
 class PosixPackageCopy final : public PackageCopy {
@@ -160,3 +162,5 @@ void removePrivateCopy(const std::string& path) noexcept {
   ::unlink(path.c_str());
   ::rmdir(path.substr(0, slash).c_str());
 }
+
+}  // namespace orventa

@@ -5,6 +5,8 @@
 #include <memory>
 #include <span>
 
+namespace orventa {
+
 /// A SHA-256 digest, first byte first.
 using Sha256Digest = std::array<unsigned char, 32>;
 
@@ -36,3 +38,5 @@ inline Sha256Digest sha256(std::span<const unsigned char> bytes) {
   stream.update(bytes);
   return stream.finish();
 }
+
+}  // namespace orventa

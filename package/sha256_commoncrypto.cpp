@@ -4,6 +4,8 @@
 
 #include "package/sha256.h"
 
+namespace orventa {
+
 struct Sha256Stream::State {
   CC_SHA256_CTX context;
 };
@@ -26,3 +28,5 @@ Sha256Digest Sha256Stream::finish() {
   CC_SHA256_Final(digest.data(), &state_->context);
   return digest;
 }
+
+}  // namespace orventa

@@ -4,6 +4,8 @@
 
 #include "package/sha256.h"
 
+namespace orventa {
+
 struct Sha256Stream::State {
   EVP_MD_CTX* context = nullptr;
   ~State() { EVP_MD_CTX_free(context); }
@@ -33,3 +35,5 @@ Sha256Digest Sha256Stream::finish() {
   if (EVP_DigestFinal_ex(state_->context, digest.data(), &length) != 1 || length != digest.size()) unavailable();
   return digest;
 }
+
+}  // namespace orventa

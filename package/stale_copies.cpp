@@ -5,6 +5,8 @@
 
 #include "package/private_copy.h"
 
+namespace orventa {
+
 std::vector<std::string> staleCopies(const std::vector<FolderEntry>& entries, std::uint32_t user, std::int64_t now) {
   const std::string_view prefix = privateCopyPrefix;
   std::vector<std::string> stale;
@@ -30,3 +32,5 @@ void removeStaleCopies(const StaleCopyOperations& operations, const std::string&
   for (const std::string& name : staleCopies(entries, user, now))
     operations.removeTree(folder + "/" + name);
 }
+
+}  // namespace orventa

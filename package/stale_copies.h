@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace orventa {
+
 /// What the cleanup needs to know of one entry of the temporary folder, as
 /// lstat() reports it (a symbolic link is not a folder).
 struct FolderEntry {
@@ -48,3 +50,5 @@ std::vector<FolderEntry> folderEntries(const std::string& folder);
 /// Removes `path` and everything in it without following symbolic links;
 /// errors are ignored.
 void removeTree(const std::string& path);
+
+}  // namespace orventa

@@ -6,6 +6,8 @@
 #include "common/directory.h"
 #include "package/stale_copies.h"
 
+namespace orventa {
+
 std::vector<FolderEntry> folderEntries(const std::string& folder) {
   std::vector<FolderEntry> entries;
   for (const std::string& name : directoryEntries(folder)) {
@@ -24,3 +26,5 @@ void removeTree(const std::string& path) {
   std::error_code ignored;
   std::filesystem::remove_all(path, ignored);
 }
+
+}  // namespace orventa

@@ -9,6 +9,8 @@
 
 #include "common/system_error.h"
 
+namespace orventa {
+
 std::string unsafeFolderReason(const std::vector<PathFolder>& folders, std::uint32_t user) {
   for (const PathFolder& folder : folders) {
     const std::string name = quotedForLog(folder.path);
@@ -91,3 +93,5 @@ std::unique_ptr<PackageCopy> privateCopyInTemporaryFolder(
   if (failure) std::rethrow_exception(failure);
   throwSystemError(EACCES, "Cannot create a private copy in " + operations.fallback);
 }
+
+}  // namespace orventa

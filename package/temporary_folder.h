@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "driver/event_log.h"
+#include "common/event_log.h"
 #include "package/private_copy.h"
+
+namespace orventa {
 
 /// One folder on the way to a temporary folder, as lstat() reports it.
 struct PathFolder {
@@ -80,3 +82,5 @@ TemporaryFolderOperations realTemporaryFolderOperations();
 /// confstr(_CS_DARWIN_USER_TEMP_DIR), the folder under /var/folders that only
 /// the user may enter; elsewhere "/tmp".
 std::string systemTemporaryFolder();
+
+}  // namespace orventa

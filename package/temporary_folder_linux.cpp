@@ -1,3 +1,7 @@
 #include "package/temporary_folder.h"
 
+namespace orventa {
+
 std::string systemTemporaryFolder() { return "/tmp"; }
+
+}  // namespace orventa

@@ -10,6 +10,8 @@
 #include "package/private_copy.h"
 #include "package/temporary_folder.h"
 
+namespace orventa {
+
 namespace {
 
 std::string resolvedFolder(const std::string& folder) {
@@ -53,3 +55,5 @@ TemporaryFolderOperations realTemporaryFolderOperations() {
   operations.longestGuardedPath = longestGuardedPath();
   return operations;
 }
+
+}  // namespace orventa

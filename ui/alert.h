@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace orventa {
+
 /// Which button closed an alert: the button at position i of the list
 /// (counting from 0) gives 1000 + i, as AppKit's NSModalResponse does.
 using AlertResponse = std::int64_t;
@@ -33,3 +35,5 @@ using AlertPresenter = std::function<AlertResponse(const std::string& title, con
 /// buttons in order. The application object must exist; main thread only.
 AlertResponse showAlert(const std::string& title, const std::string& message,
                         const std::vector<std::string>& buttons, AlertStyle style);
+
+}  // namespace orventa

@@ -2,7 +2,9 @@
 
 #import <AppKit/AppKit.h>
 
-#include "driver/utf8_repair.h"
+#include "common/utf8_repair.h"
+
+namespace orventa {
 
 namespace {
 
@@ -46,3 +48,5 @@ AlertResponse showAlert(const std::string& title, const std::string& message,
   [pool drain];
   return response;
 }
+
+}  // namespace orventa

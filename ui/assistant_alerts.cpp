@@ -1,5 +1,7 @@
 #include "ui/assistant_alerts.h"
 
+namespace orventa {
+
 // The paragraph breaks belong to the texts; the parts are joined as they are.
 
 std::string environmentLine(const std::string& osVersionText) { return "Environment: " + osVersionText; }
@@ -69,3 +71,5 @@ Alert installationCompleteAlert() {
 Alert unableToContinueAlert(const std::string& errorMessage) {
   return {"Unable to Continue", errorMessage, {"OK"}, AlertStyle::critical};
 }
+
+}  // namespace orventa

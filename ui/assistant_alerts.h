@@ -7,6 +7,8 @@
 
 #include "ui/alert.h"
 
+namespace orventa {
+
 /// One alert, as handed to an AlertPresenter.
 struct Alert {
   std::string title;
@@ -43,3 +45,5 @@ Alert installationCompleteAlert();
 
 /// The failure report: `errorMessage` unchanged as the message.
 Alert unableToContinueAlert(const std::string& errorMessage);
+
+}  // namespace orventa

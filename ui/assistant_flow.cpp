@@ -5,6 +5,8 @@
 #include "package/assistant_error.h"
 #include "ui/assistant_alerts.h"
 
+namespace orventa {
+
 namespace {
 
 AlertResponse show(const AssistantOperations& operations, const Alert& alert) {
@@ -67,3 +69,5 @@ void runAssistant(const AssistantOperations& operations) {
   if (show(operations, completeInstallationAlert()) != firstButtonResponse) return;
   show(operations, resultAlert(operations.driverState(), place));
 }
+
+}  // namespace orventa

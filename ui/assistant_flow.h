@@ -7,6 +7,8 @@
 #include "ui/alert.h"
 #include "ui/serial_port_scan.h"
 
+namespace orventa {
+
 /// Everything the assistant flow takes from the rest of the program and the
 /// platform. Production wires the real calls in app/; tests pass fakes.
 struct AssistantOperations {
@@ -45,3 +47,5 @@ struct AssistantOperations {
 /// `openPackage` at most once each. Throws nothing: every failure ends in an
 /// alert.
 void runAssistant(const AssistantOperations& operations);
+
+}  // namespace orventa

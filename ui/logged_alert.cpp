@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace orventa {
+
 namespace {
 
 std::string answerText(AlertResponse response, const std::vector<std::string>& buttons) {
@@ -31,3 +33,5 @@ AlertPresenter loggedPresenter(AlertPresenter presenter, EventLog log, std::func
     return response;
   };
 }
+
+}  // namespace orventa

@@ -2,8 +2,10 @@
 
 #include <functional>
 
-#include "driver/event_log.h"
+#include "common/event_log.h"
 #include "ui/alert.h"
+
+namespace orventa {
 
 /// `presenter` with one record per alert written to `log` under
 /// LogCategory::flow once the alert has been answered:
@@ -14,3 +16,5 @@
 /// The message is not recorded. The response passes on unchanged.
 AlertPresenter loggedPresenter(AlertPresenter presenter, EventLog log,
                                std::function<bool()> answeredByEndOfInput = {});
+
+}  // namespace orventa

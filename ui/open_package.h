@@ -2,7 +2,9 @@
 
 #include <string>
 
-#include "driver/command.h"
+#include "driver/runner/run.h"
+
+namespace orventa {
 
 /// Hands the installer package at `path` to the system's default application
 /// for it (on a Mac the Installer) and answers whether it could be opened.
@@ -17,3 +19,5 @@ bool openPackage(const std::string& path, const CommandRunner& runner);
 /// true exactly when it starts and exits with status 0. Any failure of the
 /// run (no start, the time limit) is a plain "could not open", not an error.
 bool openWithXdgOpen(const std::string& path, const CommandRunner& runner);
+
+}  // namespace orventa

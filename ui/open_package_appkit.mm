@@ -2,6 +2,8 @@
 
 #import <AppKit/AppKit.h>
 
+namespace orventa {
+
 bool openPackage(const std::string& path, const CommandRunner& runner) {
   (void)runner;  // NSWorkspace opens it; no tool runs
   NSAutoreleasePool* pool = [[NSAutoreleasePool alloc] init];
@@ -11,3 +13,5 @@ bool openPackage(const std::string& path, const CommandRunner& runner) {
   [pool drain];
   return opened == YES;
 }
+
+}  // namespace orventa

@@ -2,6 +2,8 @@
 
 #include "ui/open_package.h"
 
+namespace orventa {
+
 bool openWithXdgOpen(const std::string& path, const CommandRunner& runner) {
   try {
     return runner("/usr/bin/xdg-open", {path}).status == 0;
@@ -10,3 +12,5 @@ bool openWithXdgOpen(const std::string& path, const CommandRunner& runner) {
     return false;
   }
 }
+
+}  // namespace orventa

@@ -2,6 +2,8 @@
 
 #import <Foundation/Foundation.h>
 
+namespace orventa {
+
 std::string operatingSystemVersionText() {
   // Called before any application object exists in terminal mode, where no
   // pool would catch the autoreleased string.
@@ -12,3 +14,5 @@ std::string operatingSystemVersionText() {
   [pool drain];
   return text;
 }
+
+}  // namespace orventa

@@ -4,6 +4,8 @@
 #include <exception>
 #include <string_view>
 
+namespace orventa {
+
 bool wchSerialPortPresent(const DirectoryLister& listDirectory) {
   std::vector<std::string> names;
   try {
@@ -17,3 +19,5 @@ bool wchSerialPortPresent(const DirectoryLister& listDirectory) {
     return std::string_view(name).starts_with("cu.wchusbserial");
   });
 }
+
+}  // namespace orventa

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace orventa {
+
 /// Lists the names (not paths) of the entries directly inside a directory, in
 /// any order. Throws (std::system_error with errno) when it cannot be listed.
 using DirectoryLister = std::function<std::vector<std::string>(const std::string& path)>;
@@ -15,3 +17,5 @@ inline constexpr const char* deviceDirectory = "/dev";
 /// "cu.wchusbserial" (case-sensitive; the bare prefix counts). A listing that
 /// fails counts as an empty one: the error is dropped and the result is false.
 bool wchSerialPortPresent(const DirectoryLister& listDirectory);
+
+}  // namespace orventa

@@ -6,6 +6,8 @@
 #include <ostream>
 #include <string_view>
 
+namespace orventa {
+
 namespace {
 
 /// The button number a line names, if it is only digits (surrounding blanks
@@ -74,3 +76,5 @@ AlertResponse showTerminalAlert(const std::string& title, const std::string& mes
     out << "Please answer with a button's number.\n";
   }
 }
+
+}  // namespace orventa

@@ -5,6 +5,8 @@
 
 #include "ui/alert.h"
 
+namespace orventa {
+
 /// The presenter for a terminal, used when no display is reachable. Writes
 /// the title on a line of its own, the message as it stands, then one line
 /// per button numbered from 1 in list order ("1. Install Driver"), and asks
@@ -22,3 +24,5 @@ inline constexpr std::size_t answerLineLimit = 4096;
 AlertResponse showTerminalAlert(const std::string& title, const std::string& message,
                                 const std::vector<std::string>& buttons, AlertStyle style,
                                 std::istream& in, std::ostream& out);
+
+}  // namespace orventa

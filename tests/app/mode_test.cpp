@@ -7,6 +7,8 @@
 
 #include "app/mode.h"
 
+using namespace orventa;
+
 namespace {
 
 RequestedMode chosen(std::vector<std::string> args) {

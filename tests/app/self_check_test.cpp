@@ -8,6 +8,8 @@
 
 #include "app/self_check.h"
 
+using namespace orventa;
+
 namespace {
 
 struct Recorder {

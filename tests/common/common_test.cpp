@@ -20,6 +20,8 @@
 #include "common/directory.h"
 #include "tests/package/scratch_folder.h"
 
+using namespace orventa;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -5,6 +5,8 @@
 #include "driver/build_constants.h"
 #include "driver/driver_state.h"
 
+using namespace orventa;
+
 namespace {
 
 // Listings shaped like `systemextensionsctl list` prints them.

@@ -9,7 +9,9 @@
 
 #include "driver/build_constants.h"
 #include "driver/driver_state.h"
-#include "driver/run_limit_error.h"
+#include "driver/runner/run_limit_error.h"
+
+using namespace orventa;
 
 namespace {
 

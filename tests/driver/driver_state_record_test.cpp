@@ -5,6 +5,8 @@
 
 #include "driver/driver_state.h"
 
+using namespace orventa;
+
 namespace {
 
 const std::string other = "*\t*\tABCDE12345\tcom.example.Other (2.0/2)\tcom.example.Other\t[activated enabled]";

@@ -2,6 +2,8 @@
 
 #include "package/assistant_error.h"
 
+using namespace orventa;
+
 namespace {
 
 TEST(AssistantError, CodesAndMessages) {

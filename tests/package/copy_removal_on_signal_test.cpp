@@ -18,6 +18,8 @@
 #include "package/private_copy.h"
 #include "tests/package/scratch_folder.h"
 
+using namespace orventa;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -18,8 +18,10 @@
 #include <system_error>
 
 #include "package/file_chunks.h"
-#include "tests/driver/process_probes.h"
+#include "tests/support/process_probes.h"
 #include "tests/package/scratch_folder.h"
+
+using namespace orventa;
 
 namespace {
 

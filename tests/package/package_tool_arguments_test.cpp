@@ -16,6 +16,8 @@
 #include "package/sha256.h"
 #include "tests/package/scratch_folder.h"
 
+using namespace orventa;
+
 namespace {
 
 std::string fileText(const std::filesystem::path& path) {

@@ -13,6 +13,8 @@
 #include "package/assistant_error.h"
 #include "package/package_verification.h"
 
+using namespace orventa;
+
 namespace {
 
 constexpr std::string_view signer =

@@ -21,6 +21,8 @@
 #include "tests/package/scratch_folder.h"
 #include "tests/package/unprivileged_user.h"
 
+using namespace orventa;
+
 namespace {
 
 namespace fs = std::filesystem;

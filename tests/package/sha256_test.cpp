@@ -11,6 +11,8 @@
 #include "package/sha256.h"
 #include "tests/package/scratch_folder.h"
 
+using namespace orventa;
+
 namespace {
 
 std::string digestOf(std::string_view text) {

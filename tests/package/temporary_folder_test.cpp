@@ -17,6 +17,8 @@
 #include "package/temporary_folder.h"
 #include "tests/package/scratch_folder.h"
 
+using namespace orventa;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -8,6 +8,8 @@
 
 #include "package/package_verification.h"
 
+using namespace orventa;
+
 namespace {
 
 constexpr std::string_view signer = "Developer ID Installer: Example (TEAM123456)";

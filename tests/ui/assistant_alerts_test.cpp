@@ -4,6 +4,8 @@
 
 #include "ui/assistant_alerts.h"
 
+using namespace orventa;
+
 namespace {
 
 TEST(ApprovalPlace, NamesThePaneOfTheRunningMacOS) {

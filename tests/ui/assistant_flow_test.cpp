@@ -13,6 +13,8 @@
 #include "package/assistant_error.h"
 #include "ui/assistant_flow.h"
 
+using namespace orventa;
+
 namespace {
 
 struct Shown {

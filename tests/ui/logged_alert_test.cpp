@@ -5,6 +5,8 @@
 
 #include "ui/logged_alert.h"
 
+using namespace orventa;
+
 namespace {
 
 TEST(LoggedPresenter, RecordsTheTitleAndTheAnswer) {

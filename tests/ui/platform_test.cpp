@@ -4,8 +4,10 @@
 
 #include <system_error>
 
-#include "driver/run_limit_error.h"
+#include "driver/runner/run_limit_error.h"
 #include "ui/open_package.h"
+
+using namespace orventa;
 
 namespace {
 

@@ -4,6 +4,8 @@
 
 #include "ui/serial_port_scan.h"
 
+using namespace orventa;
+
 namespace {
 
 DirectoryLister listing(std::vector<std::string> names) {

@@ -4,6 +4,8 @@
 
 #include "ui/terminal_alert.h"
 
+using namespace orventa;
+
 namespace {
 
 struct Answer {

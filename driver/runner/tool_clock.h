@@ -3,6 +3,8 @@
 
 #include <chrono>
 
+namespace orventa {
+
 /// A monotonic clock that stands still while the machine sleeps:
 /// CLOCK_UPTIME_RAW on a Mac (where std::chrono::steady_clock counts sleep,
 /// and a check that a closed lid interrupted would find every tool past its
@@ -16,3 +18,5 @@ struct ToolClock {
   static constexpr bool is_steady = true;
   static time_point now() noexcept;
 };
+
+}  // namespace orventa

@@ -1,10 +1,12 @@
-#include "driver/logged_command.h"
+#include "driver/runner/recorded_runner.h"
 
 #include <chrono>
 #include <exception>
 #include <utility>
 
-#include "driver/tool_clock.h"
+#include "driver/runner/tool_clock.h"
+
+namespace orventa {
 
 namespace {
 
@@ -59,3 +61,5 @@ CommandRunner loggedRunner(CommandRunner runner, EventLog log, LogCategory categ
     return result;
   };
 }
+
+}  // namespace orventa

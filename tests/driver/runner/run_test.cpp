@@ -18,8 +18,10 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/command.h"
-#include "tests/driver/process_probes.h"
+#include "driver/runner/run.h"
+#include "tests/support/process_probes.h"
+
+using namespace orventa;
 
 namespace {
 

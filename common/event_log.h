@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace orventa {
+
 /// Which part of the program an event comes from; on a Mac the category of
 /// the record, elsewhere the first word of its line.
 enum class LogCategory {
@@ -43,3 +45,5 @@ std::string quotedForLog(std::string_view text, std::size_t limit = 512);
 /// Never writes to standard output or standard error, starts no process,
 /// writes no file, and ignores every failure.
 void writeSystemLog(LogCategory category, const std::string& line) noexcept;
+
+}  // namespace orventa

@@ -1,8 +1,10 @@
-#include "driver/event_log.h"
+#include "common/event_log.h"
 
 #include <cstdio>
 
-#include "driver/utf8_repair.h"
+#include "common/utf8_repair.h"
+
+namespace orventa {
 
 std::string_view logCategoryName(LogCategory category) {
   switch (category) {
@@ -69,3 +71,5 @@ std::string quotedForLog(std::string_view text, std::size_t limit) {
   if (cut) quoted += "...";
   return quoted;
 }
+
+}  // namespace orventa

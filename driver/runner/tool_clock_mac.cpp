@@ -1,9 +1,13 @@
 #include <time.h>
 
-#include "driver/tool_clock.h"
+#include "driver/runner/tool_clock.h"
+
+namespace orventa {
 
 ToolClock::time_point ToolClock::now() noexcept {
   timespec now{};
-  ::clock_gettime(CLOCK_MONOTONIC, &now);
+  ::clock_gettime(CLOCK_UPTIME_RAW, &now);
   return time_point(std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec));
 }
+
+}  // namespace orventa

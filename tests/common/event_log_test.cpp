@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/event_log.h"
+#include "common/event_log.h"
+
+using namespace orventa;
 
 namespace {
 

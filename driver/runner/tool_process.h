@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/tool_clock.h"
+#include "driver/runner/tool_clock.h"
+
+namespace orventa {
 
 /// Starts the executable exactly at `path` with `arguments` after argument
 /// zero, as the leader of a new process group, with standard input
@@ -44,3 +46,5 @@ void endToolGroup(pid_t pid);
 /// Whole milliseconds for poll(2), rounded up so that a wait never ends
 /// before `remaining` has passed; 0 when nothing remains.
 int pollTimeout(ToolClock::duration remaining);
+
+}  // namespace orventa

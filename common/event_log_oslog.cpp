@@ -1,6 +1,8 @@
 #include <os/log.h>
 
-#include "driver/event_log.h"
+#include "common/event_log.h"
+
+namespace orventa {
 
 namespace {
 
@@ -25,3 +27,5 @@ void writeSystemLog(LogCategory category, const std::string& line) noexcept {
   // public, so unified logging does not redact it.
   os_log_with_type(categoryLog(category), OS_LOG_TYPE_DEFAULT, "%{public}s", line.c_str());
 }
+
+}  // namespace orventa

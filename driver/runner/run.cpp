@@ -17,11 +17,13 @@
 
 #include "common/descriptor.h"
 #include "common/system_error.h"
-#include "driver/command.h"
-#include "driver/ending_signals.h"
-#include "driver/run_limit_error.h"
-#include "driver/tool_process.h"
-#include "driver/utf8_repair.h"
+#include "driver/runner/run.h"
+#include "driver/runner/ending_signal_guard.h"
+#include "driver/runner/run_limit_error.h"
+#include "driver/runner/tool_process.h"
+#include "common/utf8_repair.h"
+
+namespace orventa {
 
 namespace {
 
@@ -180,3 +182,5 @@ CommandResult runWithoutOutput(const std::string& path, const std::vector<std::s
                                milliseconds timeLimit) {
   return runTool(path, arguments, timeLimit, 0, false);
 }
+
+}  // namespace orventa

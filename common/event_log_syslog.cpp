@@ -12,7 +12,9 @@
 #include <ctime>
 #include <string>
 
-#include "driver/event_log.h"
+#include "common/event_log.h"
+
+namespace orventa {
 
 namespace {
 
@@ -78,3 +80,5 @@ void writeSystemLog(LogCategory category, const std::string& line) noexcept {
     // Out of memory for the record: it is dropped.
   }
 }
+
+}  // namespace orventa

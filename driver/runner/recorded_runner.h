@@ -1,7 +1,9 @@
 #pragma once
 
-#include "driver/command.h"
-#include "driver/event_log.h"
+#include "driver/runner/run.h"
+#include "common/event_log.h"
+
+namespace orventa {
 
 /// How a run ended, for a record: "exit status N", "ended by signal N" for a
 /// negative status, "status unknown" for unknownTerminationStatus.
@@ -15,3 +17,5 @@ std::string terminationText(std::int32_t status);
 /// "failed: WHAT, D ms" when the runner throws (a start failure or a
 /// time-out). The output itself is never recorded. The result, or the exception, passes on unchanged.
 CommandRunner loggedRunner(CommandRunner runner, EventLog log, LogCategory category);
+
+}  // namespace orventa

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace orventa {
+
 /// Length of the longest prefix of `bytes` that is well-formed UTF-8 and ends
 /// on a character boundary; `bytes.size()` when all of it is well-formed.
 std::size_t validUTF8Length(std::string_view bytes);
@@ -24,3 +26,5 @@ std::string repairedUTF8(std::string bytes);
 /// without ever holding more than `limit` bytes of repaired text.
 /// Well-formed input is looked at once and returned without a copy.
 std::optional<std::string> repairedUTF8Within(std::string bytes, std::size_t limit);
+
+}  // namespace orventa

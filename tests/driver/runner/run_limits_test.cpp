@@ -18,9 +18,11 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/command.h"
-#include "tests/driver/process_probes.h"
-#include "driver/run_limit_error.h"
+#include "driver/runner/run.h"
+#include "tests/support/process_probes.h"
+#include "driver/runner/run_limit_error.h"
+
+using namespace orventa;
 
 namespace {
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace orventa {
+
 /// The program's own failure of a tool run that had to be ended: it did not
 /// finish within its time limit, or its output passed the size limit. Domain
 /// "ORVENTADriverAssistant" like the assistant's other errors, with codes of
@@ -29,3 +31,5 @@ class RunLimitError : public std::exception {
   Code code_;
   std::string message_;
 };
+
+}  // namespace orventa

@@ -1,6 +1,8 @@
-#include "driver/run_limit_error.h"
+#include "driver/runner/run_limit_error.h"
 
 #include <cstdio>
+
+namespace orventa {
 
 namespace {
 
@@ -37,3 +39,5 @@ RunLimitError RunLimitError::timeLimitPassed(const std::string& path, std::chron
 RunLimitError RunLimitError::outputLimitPassed(const std::string& path, std::size_t limit) {
   return RunLimitError(Code::outputLimit, path + " wrote more than " + sizeText(limit) + " of output.");
 }
+
+}  // namespace orventa

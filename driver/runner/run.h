@@ -8,7 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "driver/build_constants.h"
+namespace orventa {
+
+/// The most output a system tool may write before it is ended and its run
+/// fails. The tools' real outputs are kilobytes, and the largest extension
+/// listing imaginable is a few hundred kilobytes; a tool that writes more
+/// than this has gone wrong, and the assistant must not hold its output.
+inline constexpr std::size_t toolOutputLimit = std::size_t(16) << 20;
 
 /// What one run of a system tool gave.
 struct CommandResult {
@@ -41,10 +47,10 @@ inline constexpr std::int32_t unknownTerminationStatus = INT32_MIN;
 /// Fails with:
 ///  - std::system_error with the platform's errno when the child cannot be
 ///    started (what() = path + ": " + the system's text); no child is left;
-///  - RunLimitError (driver/run_limit_error.h) when the limit passes before
+///  - RunLimitError (driver/runner/run_limit_error.h) when the limit passes before
 ///    the end, or the output, or its text once repaired, grows past
-///    `outputLimit` bytes (by default toolOutputLimit, build_constants.h).
-///    The limit is measured on ToolClock (driver/tool_clock.h), which stands
+///    `outputLimit` bytes (by default toolOutputLimit).
+///    The limit is measured on ToolClock (driver/runner/tool_clock.h), which stands
 ///    still while the machine sleeps, and is declared only after a look at
 ///    the child taken past the deadline: a child that ended meanwhile (while
 ///    the program was stopped, say) gives its result. The child's
@@ -66,7 +72,7 @@ inline constexpr std::int32_t unknownTerminationStatus = INT32_MIN;
 /// repaired text made), and never much above twice `outputLimit` whatever
 /// the tool writes; the result holds at most `outputLimit` bytes.
 /// Not re-entrant: while a run lasts, the runner has process-wide handlers
-/// for those signals in place (driver/ending_signals.h). Run
+/// for those signals in place (driver/runner/ending_signal_guard.h). Run
 /// one tool at a time, from one thread, never from a signal handler.
 CommandResult run(const std::string& path, const std::vector<std::string>& arguments,
                   std::chrono::milliseconds timeLimit, std::size_t outputLimit = toolOutputLimit);
@@ -84,3 +90,5 @@ CommandResult runWithoutOutput(const std::string& path, const std::vector<std::s
 /// binds the time limit (build_constants.h) where it wires the real runner.
 using CommandRunner =
     std::function<CommandResult(const std::string& path, const std::vector<std::string>& arguments)>;
+
+}  // namespace orventa

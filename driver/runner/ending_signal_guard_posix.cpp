@@ -1,10 +1,12 @@
-#include "driver/ending_signals.h"
+#include "driver/runner/ending_signal_guard.h"
 
 #include <unistd.h>
 
 #include <cerrno>
 
 #include "common/system_error.h"
+
+namespace orventa {
 
 namespace {
 
@@ -69,3 +71,5 @@ void EndingSignalGuard::finish() noexcept {
     for (std::size_t i = 0; i < signalCount; ++i)
       if ((noted & (1 << i)) != 0 && runsHandler(previous_[i]) == handlers) ::raise(endingSignals[i]);
 }
+
+}  // namespace orventa

@@ -1,4 +1,4 @@
-#include "driver/tool_process.h"
+#include "driver/runner/tool_process.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -13,10 +13,12 @@
 #include <climits>
 
 #include "common/system_error.h"
-#include "driver/command.h"
-#include "driver/ending_signals.h"
+#include "driver/runner/run.h"
+#include "driver/runner/ending_signal_guard.h"
 
 extern char** environ;
+
+namespace orventa {
 
 namespace {
 
@@ -216,3 +218,5 @@ int pollTimeout(ToolClock::duration remaining) {
   const auto ms = std::chrono::ceil<milliseconds>(remaining).count();
   return static_cast<int>(std::min<long long>(ms, INT_MAX));
 }
+
+}  // namespace orventa

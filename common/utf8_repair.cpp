@@ -1,7 +1,9 @@
-#include "driver/utf8_repair.h"
+#include "common/utf8_repair.h"
 
 #include <cstdint>
 #include <cstring>
+
+namespace orventa {
 
 namespace {
 
@@ -121,3 +123,5 @@ std::optional<std::string> repairedUTF8Within(std::string bytes, std::size_t lim
   if (valid + repairedUTF8Size(std::string_view(bytes).substr(valid)) > limit) return std::nullopt;
   return repairedUTF8(std::move(bytes));
 }
+
+}  // namespace orventa

@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/logged_command.h"
+#include "driver/runner/recorded_runner.h"
+
+using namespace orventa;
 
 namespace {
 

@@ -16,7 +16,9 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/command.h"
+#include "driver/runner/run.h"
+
+using namespace orventa;
 
 namespace {
 

@@ -9,9 +9,11 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/command.h"
-#include "driver/utf8_repair.h"
+#include "driver/runner/run.h"
+#include "common/utf8_repair.h"
 #include "tests/package/scratch_folder.h"
+
+using namespace orventa;
 
 namespace {
 

@@ -12,6 +12,8 @@
 
 #include "common/ending_signals.h"
 
+namespace orventa {
+
 /// While a guard lives, the ending signals (endingSignals,
 /// common/ending_signals.h) are caught so that the program can end the tool
 /// it runs before the signal takes its course. The
@@ -54,3 +56,5 @@ class EndingSignalGuard {
   bool caught_[std::size(endingSignals)] = {};
   bool finished_ = false;
 };
+
+}  // namespace orventa
