@@ -2,7 +2,7 @@
 
 #include "app/wiring.h"
 #include "common/directory.h"
-#include "driver/build_constants.h"
+#include "app/time_limits.h"
 #include "driver/driver_state.h"
 #include "package/embedded_package.h"
 #include "package/private_copy.h"

@@ -1,6 +1,6 @@
 #include "app/stderr_posix.h"
 #include "app/wiring.h"
-#include "driver/build_constants.h"
+#include "app/time_limits.h"
 #include "package/embedded_package.h"
 
 namespace orventa {

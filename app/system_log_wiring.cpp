@@ -1,7 +1,7 @@
 #include <string>
 
 #include "app/wiring.h"
-#include "driver/build_constants.h"
+#include "app/time_limits.h"
 #include "driver/runner/recorded_runner.h"
 #include "ui/os_version.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-// The real platform operations, wired into the logic. Only main uses these.
+// The real platform operations, wired into the logic. Only main.cpp uses these.
 
 #include <chrono>
 
@@ -25,8 +25,8 @@ void recordStart(bool selfCheck);
 /// returns `status`.
 int recordEnd(int status);
 
-/// The command runner with the time limit `timeLimit` (one of the build
-/// constants) and a record of each tool run in the system log under
+/// The tool runner with the time limit `timeLimit` (one of app/time_limits.h)
+/// and a record of each tool run in the system log under
 /// `category`.
 CommandRunner recordedRunner(LogCategory category, std::chrono::milliseconds timeLimit);
 

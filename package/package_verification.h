@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -13,6 +14,13 @@
 #include "package/sha256.h"
 
 namespace orventa {
+
+/// The largest package file the verification reads. The vendor's driver
+/// package is a few megabytes, and a file larger than this cannot be it, so
+/// it is refused as a digest mismatch from its size alone, before a byte is
+/// read or copied: reading and copying gigabytes would take minutes without a
+/// word to the user and fill the temporary folder first.
+inline constexpr std::uint64_t maximumPackageSize = std::uint64_t(512) << 20;
 
 /// What the verification takes from the platform; production wires the real
 /// ones in embedded_package.cpp.

@@ -54,9 +54,10 @@ inline constexpr std::int32_t unknownTerminationStatus = INT32_MIN;
 ///    still while the machine sleeps, and is declared only after a look at
 ///    the child taken past the deadline: a child that ended meanwhile (while
 ///    the program was stopped, say) gives its result. The child's
-///    process group and the child itself get SIGTERM, then SIGKILL 2 s
-///    later (the child even when it left its group), the child is reaped
-///    (or, should it not end within half a second of SIGKILL, left to the
+///    process group and the child itself get SIGTERM, then SIGKILL as soon
+///    as the child has ended or its grace (terminationGrace, tool_process.cpp)
+///    has passed (the child even when it left its group), the child is reaped
+///    (or, should it not end within reapAfterKill of SIGKILL, left to the
 ///    system: the call never waits without a bound), and the output is
 ///    dropped;
 ///  - std::bad_alloc when memory runs out, after ending the group the same way.
@@ -87,7 +88,7 @@ CommandResult runWithoutOutput(const std::string& path, const std::vector<std::s
                                std::chrono::milliseconds timeLimit);
 
 /// The runner as a parameter, so logic can be driven with fakes. Production
-/// binds the time limit (build_constants.h) where it wires the real runner.
+/// binds the time limit (app/time_limits.h) where it wires the real runner.
 using CommandRunner =
     std::function<CommandResult(const std::string& path, const std::vector<std::string>& arguments)>;
 
