@@ -16,6 +16,10 @@ const char* AssistantError::what() const noexcept {
       return "macOS did not accept the embedded WCH package as a trusted installer.";
     case AssistantErrorCode::openFailed:
       return "macOS could not open the WCH installer.";
+    case AssistantErrorCode::timeLimit:
+    case AssistantErrorCode::outputLimit:
+      // A RunLimitError's, whose message names the tool and its limit.
+      break;
   }
   return "";
 }

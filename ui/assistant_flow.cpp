@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "common/error_codes.h"
 #include "package/assistant_error.h"
 #include "ui/assistant_alerts.h"
 
