@@ -6,6 +6,9 @@
 
 #include <signal.h>
 
+#include <cstddef>
+#include <iterator>
+
 namespace orventa {
 
 /// Every signal that a program can catch and whose default action ends it
@@ -37,5 +40,23 @@ inline bool ignores(const struct sigaction& action) {
 inline bool runsHandler(const struct sigaction& action) {
   return (action.sa_flags & SA_SIGINFO) != 0 || (action.sa_handler != SIG_DFL && action.sa_handler != SIG_IGN);
 }
+
+/// The program's own handling of each ending signal, kept while a guard's
+/// handler stands in for it: `previous` by the signal's place in
+/// endingSignals, `caught` true where the guard's handler was put in place.
+struct EndingSignalHandling {
+  struct sigaction previous[std::size(endingSignals)] = {};
+  bool caught[std::size(endingSignals)] = {};
+};
+
+/// Puts `handler` in place for every ending signal the program does not
+/// ignore (an ignored one, as under nohup, stays ignored), the ending signals
+/// blocked while it runs and without SA_RESTART, so that a wait wakes up at
+/// once; what was there before goes into `saved`.
+void catchEndingSignals(void (*handler)(int), EndingSignalHandling& saved) noexcept;
+
+/// Puts back the handling `saved` kept for every signal
+/// catchEndingSignals() caught. Async-signal-safe.
+void restoreEndingSignals(const EndingSignalHandling& saved) noexcept;
 
 }  // namespace orventa

@@ -20,8 +20,7 @@ char guardedFile[PATH_MAX];
 char guardedFolder[PATH_MAX];
 volatile sig_atomic_t guarding = 0;
 volatile sig_atomic_t removed = 0;
-struct sigaction previousActions[std::size(endingSignals)];
-bool caught[std::size(endingSignals)];
+EndingSignalHandling saved;
 
 extern "C" void removeCopyAndGoOn(int sig) {
   const int savedErrno = errno;
@@ -35,7 +34,7 @@ extern "C" void removeCopyAndGoOn(int sig) {
     if (endingSignals[i] != sig) continue;
     // The signal is blocked while this runs: raised again under the
     // program's own handling, it takes its course as soon as this returns.
-    ::sigaction(sig, &previousActions[i], nullptr);
+    ::sigaction(sig, &saved.previous[i], nullptr);
     ::raise(sig);
   }
   errno = savedErrno;
@@ -72,17 +71,9 @@ void CopyRemovalOnSignal::arm(const std::string& folder, const std::string& file
     removed = 0;
     guarding = 1;
     armed_ = true;
-    struct sigaction removing {};
-    removing.sa_handler = removeCopyAndGoOn;
-    removing.sa_mask = endingSignalSet();
-    removing.sa_flags = 0;
-    for (std::size_t i = 0; i < std::size(endingSignals); ++i) {
-      caught[i] = false;
-      if (::sigaction(endingSignals[i], nullptr, &previousActions[i]) != 0) continue;
-      // Ignored (as under nohup): stays ignored, and nothing ends the program.
-      if (ignores(previousActions[i])) continue;
-      caught[i] = ::sigaction(endingSignals[i], &removing, nullptr) == 0;
-    }
+    // A signal the program ignores (as under nohup) stays ignored, and
+    // nothing ends the program.
+    catchEndingSignals(removeCopyAndGoOn, saved);
   }
   unblock();
 }
@@ -91,8 +82,7 @@ void CopyRemovalOnSignal::restore() noexcept {
   if (!armed_) return;
   armed_ = false;
   guarding = 0;
-  for (std::size_t i = 0; i < std::size(endingSignals); ++i)
-    if (caught[i]) ::sigaction(endingSignals[i], &previousActions[i], nullptr);
+  restoreEndingSignals(saved);
 }
 
 std::size_t longestGuardedPath() noexcept { return sizeof(guardedFile) - 1; }

@@ -6,8 +6,6 @@
 
 #include <signal.h>
 
-#include <cstddef>
-#include <iterator>
 #include <string>
 
 #include "common/ending_signals.h"
@@ -32,8 +30,6 @@ class EndingSignalGuard {
   EndingSignalGuard& operator=(const EndingSignalGuard&) = delete;
   ~EndingSignalGuard() { finish(); }
 
-  /// True once an ending signal has come while the guard lives.
-  static bool signalled() noexcept;
   /// Throws std::system_error (EINTR, what() = `what` + ": " + its text)
   /// when an ending signal has come: whatever runs stops there, and the
   /// guard raises the signal again once it finishes.
@@ -52,8 +48,7 @@ class EndingSignalGuard {
   void finish() noexcept;
 
  private:
-  struct sigaction previous_[std::size(endingSignals)] = {};
-  bool caught_[std::size(endingSignals)] = {};
+  EndingSignalHandling saved_;
   bool finished_ = false;
 };
 

@@ -41,18 +41,8 @@ extern "C" void noteEndingSignal(int sig) {
 EndingSignalGuard::EndingSignalGuard(int wakeWriteEnd) {
   caughtSignals = 0;
   wakeDescriptor = wakeWriteEnd;
-  struct sigaction catching {};
-  catching.sa_handler = noteEndingSignal;
-  catching.sa_mask = endingSignalSet();
-  catching.sa_flags = 0;  // no SA_RESTART: a wait wakes up at once
-  for (std::size_t i = 0; i < signalCount; ++i) {
-    if (::sigaction(endingSignals[i], nullptr, &previous_[i]) != 0) continue;
-    if (ignores(previous_[i])) continue;
-    if (::sigaction(endingSignals[i], &catching, nullptr) == 0) caught_[i] = true;
-  }
+  catchEndingSignals(noteEndingSignal, saved_);
 }
-
-bool EndingSignalGuard::signalled() noexcept { return caughtSignals != 0; }
 
 void EndingSignalGuard::stopIfSignalled(const std::string& what) {
   if (caughtSignals != 0) throwSystemError(EINTR, what);
@@ -61,15 +51,14 @@ void EndingSignalGuard::stopIfSignalled(const std::string& what) {
 void EndingSignalGuard::finish() noexcept {
   if (finished_) return;
   finished_ = true;
-  for (std::size_t i = 0; i < signalCount; ++i)
-    if (caught_[i]) ::sigaction(endingSignals[i], &previous_[i], nullptr);
+  restoreEndingSignals(saved_);
   wakeDescriptor = -1;
   const int noted = caughtSignals;
   caughtSignals = 0;
   // Each raise takes its course before raise returns: the handlers first.
   for (const bool handlers : {true, false})
     for (std::size_t i = 0; i < signalCount; ++i)
-      if ((noted & (1 << i)) != 0 && runsHandler(previous_[i]) == handlers) ::raise(endingSignals[i]);
+      if ((noted & (1 << i)) != 0 && runsHandler(saved_.previous[i]) == handlers) ::raise(endingSignals[i]);
 }
 
 }  // namespace orventa
