@@ -7,10 +7,10 @@
 
 namespace orventa {
 
-std::vector<std::string> staleCopies(const std::vector<FolderEntry>& entries, std::uint32_t user, std::int64_t now) {
+std::vector<std::string> staleCopies(const std::vector<FileStatus>& entries, std::uint32_t user, std::int64_t now) {
   const std::string_view prefix = privateCopyPrefix;
   std::vector<std::string> stale;
-  for (const FolderEntry& entry : entries) {
+  for (const FileStatus& entry : entries) {
     // Each condition narrows the match to what only this program makes: a
     // folder of another user, or one that someone opened up, is not ours
     // to remove.
@@ -23,7 +23,7 @@ std::vector<std::string> staleCopies(const std::vector<FolderEntry>& entries, st
 
 void removeStaleCopies(const StaleCopyOperations& operations, const std::string& folder, std::uint32_t user,
                        std::int64_t now) {
-  std::vector<FolderEntry> entries;
+  std::vector<FileStatus> entries;
   try {
     entries = operations.listFolder(folder);
   } catch (const std::exception&) {

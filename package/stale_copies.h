@@ -5,19 +5,9 @@
 #include <string>
 #include <vector>
 
-namespace orventa {
+#include "package/file_status.h"
 
-/// What the cleanup needs to know of one entry of the temporary folder, as
-/// lstat() reports it (a symbolic link is not a folder).
-struct FolderEntry {
-  std::string name;
-  bool isFolder = false;
-  std::uint32_t owner = 0;
-  /// Permission bits with set-id and sticky bits (st_mode & 07777).
-  std::uint32_t permissions = 0;
-  /// Last modification, seconds since the epoch.
-  std::int64_t modified = 0;
-};
+namespace orventa {
 
 /// A private copy is kept this long for the Installer, which may still read
 /// it after the assistant has ended.
@@ -27,12 +17,12 @@ inline constexpr std::int64_t staleCopyAge = 24 * 60 * 60;
 /// folders named privateCopyPrefix + more, owned by `user`, with
 /// permissions exactly 0700, modified more than staleCopyAge seconds before
 /// `now`.
-std::vector<std::string> staleCopies(const std::vector<FolderEntry>& entries, std::uint32_t user, std::int64_t now);
+std::vector<std::string> staleCopies(const std::vector<FileStatus>& entries, std::uint32_t user, std::int64_t now);
 
 /// What removeStaleCopies() takes from the platform.
 struct StaleCopyOperations {
   /// The entries of a folder; throws the platform's error.
-  std::function<std::vector<FolderEntry>(const std::string& folder)> listFolder;
+  std::function<std::vector<FileStatus>(const std::string& folder)> listFolder;
   /// Removes a folder with everything in it; never throws.
   std::function<void(const std::string& path)> removeTree;
 };
@@ -45,7 +35,7 @@ void removeStaleCopies(const StaleCopyOperations& operations, const std::string&
 /// The entries of `folder` as lstat() sees them (listed by directoryEntries,
 /// common/directory.h); throws its std::system_error when the folder cannot
 /// be listed whole.
-std::vector<FolderEntry> folderEntries(const std::string& folder);
+std::vector<FileStatus> folderEntries(const std::string& folder);
 
 /// Removes `path` and everything in it without following symbolic links;
 /// errors are ignored.

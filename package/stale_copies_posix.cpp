@@ -1,22 +1,21 @@
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "common/directory.h"
+#include "package/file_status.h"
 #include "package/stale_copies.h"
 
 namespace orventa {
 
-std::vector<FolderEntry> folderEntries(const std::string& folder) {
-  std::vector<FolderEntry> entries;
+std::vector<FileStatus> folderEntries(const std::string& folder) {
+  std::vector<FileStatus> entries;
   for (const std::string& name : directoryEntries(folder)) {
-    struct stat status;
+    std::optional<FileStatus> entry = linkStatus(folder + "/" + name);
     // An entry gone since the listing is simply skipped.
-    if (::lstat((folder + "/" + name).c_str(), &status) != 0) continue;
-    entries.push_back({name, S_ISDIR(status.st_mode), static_cast<std::uint32_t>(status.st_uid),
-                       static_cast<std::uint32_t>(status.st_mode & 07777),
-                       static_cast<std::int64_t>(status.st_mtime)});
+    if (!entry) continue;
+    entry->name = name;
+    entries.push_back(std::move(*entry));
   }
   return entries;
 }

@@ -11,9 +11,9 @@
 
 namespace orventa {
 
-std::string unsafeFolderReason(const std::vector<PathFolder>& folders, std::uint32_t user) {
-  for (const PathFolder& folder : folders) {
-    const std::string name = quotedForLog(folder.path);
+std::string unsafeFolderReason(const std::vector<FileStatus>& folders, std::uint32_t user) {
+  for (const FileStatus& folder : folders) {
+    const std::string name = quotedForLog(folder.name);
     if (!folder.isFolder) return name + " is not a folder";
     if (folder.owner != user && folder.owner != 0)
       return name + " belongs to user " + std::to_string(folder.owner);

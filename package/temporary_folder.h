@@ -7,19 +7,10 @@
 #include <vector>
 
 #include "common/event_log.h"
+#include "package/file_status.h"
 #include "package/private_copy.h"
 
 namespace orventa {
-
-/// One folder on the way to a temporary folder, as lstat() reports it.
-struct PathFolder {
-  std::string path;
-  /// False for a symbolic link or anything else that is not a folder.
-  bool isFolder = false;
-  std::uint32_t owner = 0;
-  /// Permission bits with set-id and sticky bits (st_mode & 07777).
-  std::uint32_t permissions = 0;
-};
 
 /// Why a private copy under the last of `folders` would not be safe from
 /// other users, or the empty text when it would be. `folders` is every
@@ -30,11 +21,11 @@ struct PathFolder {
 /// a folder at 0777 is not). Otherwise anyone who may write a folder on the
 /// way could move the copy's folder away and put one of their own in its
 /// place after the package was hashed.
-std::string unsafeFolderReason(const std::vector<PathFolder>& folders, std::uint32_t user);
+std::string unsafeFolderReason(const std::vector<FileStatus>& folders, std::uint32_t user);
 
 /// The folders from "/" down to the resolved `folder` (an absolute path
 /// without links), as lstat() sees them. Throws std::system_error.
-std::vector<PathFolder> foldersOnTheWay(const std::string& folder);
+std::vector<FileStatus> foldersOnTheWay(const std::string& folder);
 
 /// What choosing the folder for the private copy needs from the platform.
 struct TemporaryFolderOperations {
@@ -48,7 +39,7 @@ struct TemporaryFolderOperations {
   /// The folder with its links resolved; throws std::system_error.
   std::function<std::string(const std::string& folder)> resolve;
   /// foldersOnTheWay() or a stand-in; throws std::system_error.
-  std::function<std::vector<PathFolder>(const std::string& folder)> foldersOnTheWay;
+  std::function<std::vector<FileStatus>(const std::string& folder)> foldersOnTheWay;
   /// The longest copy path the removal on a signal can hold
   /// (longestGuardedPath() of copy_removal_on_signal.h).
   std::size_t longestGuardedPath = 0;

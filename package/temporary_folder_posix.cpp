@@ -1,9 +1,9 @@
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 #include "common/system_error.h"
 #include "package/copy_removal_on_signal.h"
@@ -22,7 +22,7 @@ std::string resolvedFolder(const std::string& folder) {
 
 }  // namespace
 
-std::vector<PathFolder> foldersOnTheWay(const std::string& folder) {
+std::vector<FileStatus> foldersOnTheWay(const std::string& folder) {
   std::vector<std::string> paths{"/"};
   std::string path;
   for (std::size_t start = 1; start < folder.size();) {
@@ -34,13 +34,11 @@ std::vector<PathFolder> foldersOnTheWay(const std::string& folder) {
     }
     start = end + 1;
   }
-  std::vector<PathFolder> folders;
+  std::vector<FileStatus> folders;
   for (const std::string& each : paths) {
-    struct stat status;
-    if (::lstat(each.c_str(), &status) != 0)
-      throwSystemError(errno, "Cannot look at " + each);
-    folders.push_back({each, S_ISDIR(status.st_mode), static_cast<std::uint32_t>(status.st_uid),
-                       static_cast<std::uint32_t>(status.st_mode & 07777)});
+    std::optional<FileStatus> folder = linkStatus(each);
+    if (!folder) throwSystemError(errno, "Cannot look at " + each);
+    folders.push_back(std::move(*folder));
   }
   return folders;
 }

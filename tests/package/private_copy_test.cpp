@@ -254,7 +254,7 @@ constexpr std::uint32_t user = 501;
 TEST(StaleCopies, OnlyOurOwnOldPrivateFolders) {
   const struct {
     const char* why;
-    FolderEntry entry;
+    FileStatus entry;
     bool stale;
   } cases[] = {
       {"an old copy", {"com.orventa.DriverAssistant.a1B2c3", true, user, 0700, now - day - 1}, true},
@@ -277,7 +277,7 @@ TEST(StaleCopies, OnlyOurOwnOldPrivateFolders) {
 TEST(StaleCopies, ListingFailureRemovesNothing) {
   std::vector<std::string> removed;
   StaleCopyOperations operations{
-      [](const std::string&) -> std::vector<FolderEntry> {
+      [](const std::string&) -> std::vector<FileStatus> {
         throw std::system_error(EACCES, std::system_category(), "Cannot list");
       },
       [&](const std::string& path) { removed.push_back(path); }};

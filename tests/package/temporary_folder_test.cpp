@@ -48,18 +48,18 @@ TEST(UnsafeFolderReason, OwnersAndModesOfTheLastFolder) {
       {otherUser, 01777, "\"/a/t\" belongs to user 502"},
   };
   for (const auto& c : cases) {
-    const std::vector<PathFolder> folders = {{"/", true, root, 0755}, {"/a", true, root, 0755},
+    const std::vector<FileStatus> folders = {{"/", true, root, 0755}, {"/a", true, root, 0755},
                                              {"/a/t", true, c.owner, c.mode}};
     EXPECT_EQ(unsafeFolderReason(folders, user), c.reason) << "owner " << c.owner << ", mode 0" << std::oct << c.mode;
   }
 }
 
 TEST(UnsafeFolderReason, EveryFolderOnTheWayCounts) {
-  const PathFolder top{"/", true, root, 0755};
-  const PathFolder mine{"/u/t", true, user, 0700};
+  const FileStatus top{"/", true, root, 0755};
+  const FileStatus mine{"/u/t", true, user, 0700};
   const struct {
     const char* name;
-    PathFolder middle;
+    FileStatus middle;
     const char* reason;
   } cases[] = {
       {"a sound path", {"/u", true, root, 0755}, ""},
@@ -118,7 +118,7 @@ TemporaryFolderOperations fakeOperations(std::string requested, std::string fall
   operations.resolve = [](const std::string& folder) { return folder; };
   operations.foldersOnTheWay = [unsafe](const std::string& folder) {
     const bool open = std::find(unsafe.begin(), unsafe.end(), folder) != unsafe.end();
-    return std::vector<PathFolder>{{"/", true, root, 0755}, {folder, true, user, open ? 0777u : 0700u}};
+    return std::vector<FileStatus>{{"/", true, root, 0755}, {folder, true, user, open ? 0777u : 0700u}};
   };
   operations.longestGuardedPath = 4095;
   return operations;
