@@ -28,11 +28,9 @@ void runAssistantAfterLaunch(bool withDisplay) {
   operations.openPackage = [](const std::string& path) {
     const bool opened = openPackage(path, recordedOpener());
     logEvent(writeSystemLog, LogCategory::flow, opened ? "installer: opened" : "installer: not opened");
-    // Nothing will read a copy that was not opened: it goes before the
-    // failure is shown, not a day later.
-    if (!opened) removePrivateCopy(path);
     return opened;
   };
+  operations.removePackage = removePrivateCopy;
   if (withDisplay) {
     operations.showAlert = loggedPresenter(showAlert, writeSystemLog);
   } else {

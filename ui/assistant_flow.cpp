@@ -46,7 +46,11 @@ Alert resultAlert(DriverState final, std::string_view place) {
 /// Verifies and opens the package. Throws what went wrong.
 void openVerifiedPackage(const AssistantOperations& operations) {
   const std::string package = operations.embeddedPackage();
-  if (!operations.openPackage(package)) throw AssistantError(AssistantErrorCode::openFailed);
+  if (operations.openPackage(package)) return;
+  // Nothing will read a package that was not opened: it goes before the
+  // failure is shown, not a day later with the stale copies.
+  if (operations.removePackage) operations.removePackage(package);
+  throw AssistantError(AssistantErrorCode::openFailed);
 }
 
 }  // namespace

@@ -27,6 +27,9 @@ struct AssistantOperations {
   /// Opens the package at a path with the system's default application;
   /// true when it could be opened.
   std::function<bool(const std::string& path)> openPackage;
+  /// Removes the package at a path that `openPackage` could not open; never
+  /// throws. Empty: nothing to remove.
+  std::function<void(const std::string& path)> removePackage;
   /// Shows one alert and returns the chosen button's response.
   AlertPresenter showAlert;
 };
@@ -38,14 +41,16 @@ struct AssistantOperations {
 ///     installedNotEnabled -> offer "Driver Needs Attention";
 ///     notInstalled -> offer "Driver Required";
 ///  3. an offer answered with anything but the first button ends the run;
-///  4. `embeddedPackage`, then `openPackage` (NO is assistant error 5,
-///     "macOS could not open the WCH installer."); a failure of either shows
-///     "Unable to Continue" with the error's message and ends the run;
+///  4. `embeddedPackage`, then `openPackage` (NO is assistant error
+///     openFailed, "macOS could not open the WCH installer.", after
+///     `removePackage` removed the package nothing will read); a failure of
+///     either shows "Unable to Continue" with the error's message and ends
+///     the run;
 ///  5. "Complete the WCH Installation": anything but "Recheck" ends the run;
 ///  6. `driverState` again and one result alert by its answer.
-/// At most three alerts; `driverState` once or twice, `embeddedPackage` and
-/// `openPackage` at most once each. Throws nothing: every failure ends in an
-/// alert.
+/// At most three alerts; `driverState` once or twice, `embeddedPackage`,
+/// `openPackage` and `removePackage` at most once each. Throws nothing:
+/// every failure ends in an alert.
 void runAssistant(const AssistantOperations& operations);
 
 }  // namespace orventa

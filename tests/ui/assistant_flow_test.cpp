@@ -261,3 +261,32 @@ TEST(AssistantFlow, ReadsTheOsVersionBeforeAnythingElse) {
 }
 
 }  // namespace
+
+// Nothing will read a package the Installer could not open: it is removed
+// before the failure shows, and one that opened is left to the Installer.
+TEST(AssistantFlow, RemovesThePackageOnlyWhenItCannotBeOpenedBeforeTheFailureShows) {
+  for (const bool opens : {false, true}) {
+    SCOPED_TRACE(opens ? "opened" : "not opened");
+    std::vector<std::string> calls;
+    AssistantOperations o;
+    o.osVersionText = [] { return osVersion; };
+    o.macOSMajorVersion = [] { return 0; };
+    o.driverState = [] { return DriverState::notInstalled; };
+    o.embeddedPackage = [] { return packagePath; };
+    o.openPackage = [&](const std::string& path) {
+      calls.push_back("open " + path);
+      return opens;
+    };
+    o.removePackage = [&](const std::string& path) { calls.push_back("remove " + path); };
+    o.showAlert = [&](const std::string& title, const std::string&, const std::vector<std::string>&, AlertStyle) {
+      calls.push_back(title);
+      return title == "Driver Required" ? first : second;
+    };
+    runAssistant(o);
+    const std::vector<std::string> notOpened = {"Driver Required", "open " + packagePath, "remove " + packagePath,
+                                                "Unable to Continue"};
+    const std::vector<std::string> opened = {"Driver Required", "open " + packagePath,
+                                             "Complete the WCH Installation"};
+    EXPECT_EQ(calls, opens ? opened : notOpened);
+  }
+}
