@@ -4,18 +4,20 @@
 #include <exception>
 #include <string>
 
+#include "driver/build_constants.h"
+
 namespace orventa {
 
 namespace {
 
 struct ClassificationCase {
-  std::string_view extensionOutput;
+  std::string extensionOutput;
   bool receiptExists;
   DriverState required;
 };
 
-constexpr ClassificationCase classificationCases[] = {
-    {"cn.wch.CH34xVCPDriver (1.0/1) [activated enabled]", false, DriverState::enabled},
+const ClassificationCase classificationCases[] = {
+    {std::string(driverBundleID) + " (1.0/1) [activated enabled]", false, DriverState::enabled},
     {"", true, DriverState::installedNotEnabled},
     {"", false, DriverState::notInstalled},
 };

@@ -1,6 +1,7 @@
 #include <exception>
 #include <string>
 
+#include "common/system_tools.h"
 #include "driver/build_constants.h"
 #include "driver/driver_state.h"
 
@@ -12,7 +13,7 @@ std::string extensionListing(const CommandRunner& runner) {
   try {
     // Whatever the tool printed is searched, on whichever stream and with
     // whatever status: it prints its listing even when it complains.
-    return runner("/usr/bin/systemextensionsctl", {"list"}).output;
+    return runner(systemExtensionsTool, {"list"}).output;
   } catch (const std::exception&) {
     // Whatever the failure (no start, the time limit, too much output, no
     // memory), the query goes on with what a missing tool would give.
@@ -22,7 +23,7 @@ std::string extensionListing(const CommandRunner& runner) {
 
 bool receiptExists(const CommandRunner& runner) {
   try {
-    return runner("/usr/sbin/pkgutil", {"--pkg-info", std::string(packageReceiptID)}).status == 0;
+    return runner(packageTool, {"--pkg-info", std::string(packageReceiptID)}).status == 0;
   } catch (const std::exception&) {
     return false;
   }

@@ -10,6 +10,11 @@
 
 namespace orventa {
 
+/// Removes a private copy: the file `file`, then its folder `folder`. Only
+/// unlink and rmdir, so a signal handler may call it too; errors are
+/// ignored. Every removal of a private copy goes through it.
+void removeCopyFileAndFolder(const char* file, const char* folder) noexcept;
+
 /// The longest path, file or folder, that the removal on a signal can hold:
 /// the handler cannot allocate, so the paths are kept in buffers of a fixed
 /// size. A longer copy path must not be made, since nothing would remove it.

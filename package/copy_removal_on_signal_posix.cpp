@@ -26,8 +26,7 @@ extern "C" void removeCopyAndGoOn(int sig) {
   const int savedErrno = errno;
   if (guarding != 0) {
     guarding = 0;
-    ::unlink(guardedFile);
-    ::rmdir(guardedFolder);
+    removeCopyFileAndFolder(guardedFile, guardedFolder);
     removed = 1;
   }
   for (std::size_t i = 0; i < std::size(endingSignals); ++i) {
@@ -47,6 +46,11 @@ bool copyText(char (&to)[PATH_MAX], const std::string& from) {
 }
 
 }  // namespace
+
+void removeCopyFileAndFolder(const char* file, const char* folder) noexcept {
+  ::unlink(file);
+  ::rmdir(folder);
+}
 
 CopyRemovalOnSignal::CopyRemovalOnSignal() { block(); }
 

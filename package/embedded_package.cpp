@@ -1,6 +1,8 @@
 #include "package/embedded_package.h"
 
 #include <ctime>
+#include <optional>
+#include <string_view>
 
 #include "driver/build_constants.h"
 #include "package/bundle_resource.h"
@@ -27,9 +29,17 @@ std::unique_ptr<PackageCopy> newPrivateCopy(const EventLog& log) {
       log);
 }
 
+// privateCopyFileName as the bundle looks a resource up: its name and its
+// extension.
+std::optional<std::string> packageAmongResources() {
+  const std::string_view file = privateCopyFileName;
+  const std::string_view::size_type dot = file.rfind('.');
+  return mainBundleResourcePath(std::string(file.substr(0, dot)), std::string(file.substr(dot + 1)));
+}
+
 VerifiedPackage verifiedEmbeddedPackage(const CommandRunner& runner, const EventLog& log) {
   PackageOperations operations;
-  operations.findPackage = [] { return mainBundleResourcePath("CH34xVCPDriver", "pkg"); };
+  operations.findPackage = packageAmongResources;
   operations.readChunks = readFileChunks;
   operations.makeCopy = [&log] { return newPrivateCopy(log); };
   operations.run = runner;

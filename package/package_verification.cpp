@@ -1,6 +1,7 @@
 #include "package/package_verification.h"
 
 #include "driver/build_constants.h"
+#include "common/system_tools.h"
 #include "driver/runner/recorded_runner.h"
 #include "package/assistant_error.h"
 #include "package/digest_text.h"
@@ -76,13 +77,13 @@ VerifiedPackage verifiedPackage(const PackageOperations& operations, std::string
 
   // The signer is searched in the whole output, not line by line: pkgutil
   // prints it inside a longer certificate-chain line.
-  const CommandResult signature = operations.run("/usr/sbin/pkgutil", {"--check-signature", copy.path()});
+  const CommandResult signature = operations.run(packageTool, {"--check-signature", copy.path()});
   const bool signerFound = signature.output.find(expectedSigner) != std::string::npos;
   record(operations, "signature check: " + terminationText(signature.status) +
                          (signerFound ? ", signer found" : ", signer not found"));
   if (signature.status != 0 || !signerFound) throw AssistantError(AssistantErrorCode::signatureMismatch);
 
-  const CommandResult assessment = operations.run("/usr/sbin/spctl", {"-a", "-t", "install", copy.path()});
+  const CommandResult assessment = operations.run(assessmentTool, {"-a", "-t", "install", copy.path()});
   record(operations, "trust assessment: " + terminationText(assessment.status) +
                          (assessment.status == 0 ? ", accepted" : ", refused"));
   if (assessment.status != 0) throw AssistantError(AssistantErrorCode::notTrusted);

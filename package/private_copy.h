@@ -11,7 +11,8 @@ namespace orventa {
 /// identifier and a dot. mkdtemp() adds six characters.
 inline constexpr char privateCopyPrefix[] = "com.orventa.DriverAssistant.";
 
-/// The file name of the package inside its private copy's folder.
+/// The embedded package's file name among the application's resources,
+/// which its private copy keeps inside the copy's folder.
 inline constexpr char privateCopyFileName[] = "CH34xVCPDriver.pkg";
 
 /// A new file that receives a copy of the package while it is hashed, so the

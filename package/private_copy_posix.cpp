@@ -70,8 +70,7 @@ class PosixPackageCopy final : public PackageCopy {
     guard_->disarm([this] {
       if (!folderFd_.isOpen()) return;
       file_.reset();
-      ::unlinkat(folderFd_.get(), privateCopyFileName, 0);
-      ::rmdir(folder_.c_str());
+      removeCopyFileAndFolder(path_.c_str(), folder_.c_str());
       folderFd_.reset();
     });
   }
@@ -159,8 +158,7 @@ std::unique_ptr<PackageCopy> makePrivateCopy(const std::string& parent, FreeSpac
 void removePrivateCopy(const std::string& path) noexcept {
   const std::string::size_type slash = path.rfind('/');
   if (slash == std::string::npos || path.compare(slash + 1, std::string::npos, privateCopyFileName) != 0) return;
-  ::unlink(path.c_str());
-  ::rmdir(path.substr(0, slash).c_str());
+  removeCopyFileAndFolder(path.c_str(), path.substr(0, slash).c_str());
 }
 
 }  // namespace orventa
