@@ -7,7 +7,7 @@
 #include "package/embedded_package.h"
 #include "package/private_copy.h"
 #include "ui/assistant_flow.h"
-#include "ui/logged_alert.h"
+#include "ui/recorded_alert.h"
 #include "ui/open_package.h"
 #include "ui/os_version.h"
 #include "ui/terminal_alert.h"
@@ -32,10 +32,10 @@ void runAssistantAfterLaunch(bool withDisplay) {
   };
   operations.removePackage = removePrivateCopy;
   if (withDisplay) {
-    operations.showAlert = loggedPresenter(showAlert, writeSystemLog);
+    operations.showAlert = recordingPresenter(showAlert, writeSystemLog);
   } else {
     // No application object in the terminal: the alerts become text.
-    operations.showAlert = loggedPresenter(
+    operations.showAlert = recordingPresenter(
         [](const std::string& title, const std::string& message, const std::vector<std::string>& buttons,
            AlertStyle style) { return showTerminalAlert(title, message, buttons, style, std::cin, std::cout); },
         // The terminal answers with the last button when its input has

@@ -6,6 +6,6 @@ namespace orventa {
 /// and a program inherits that; then the system reaps every child itself and
 /// drops its status, so no tool's status would reach the program. Called
 /// first thing in main, before anything is started.
-void receiveChildStatuses();
+void resetChildSignalToDefault();
 
 }  // namespace orventa

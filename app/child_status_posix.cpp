@@ -4,7 +4,7 @@
 
 namespace orventa {
 
-void receiveChildStatuses() {
+void resetChildSignalToDefault() {
   struct sigaction defaults {};
   defaults.sa_handler = SIG_DFL;
   sigemptyset(&defaults.sa_mask);

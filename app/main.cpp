@@ -28,9 +28,9 @@ int main(int argc, char** argv, char** envp) {
     writeStandardOutput(std::string(usageLine) + "\n");
     return 0;
   }
-  receiveChildStatuses();
+  resetChildSignalToDefault();
   failWritesPastTheFileSizeLimit();
-  prepareProcessText(argc, argv, envp);
+  reexecuteWithRepairedText(argc, argv, envp);
   const bool selfCheck = mode == RequestedMode::selfCheck;
   recordStart(selfCheck);
   if (selfCheck) return recordEnd(runSelfCheck(realSelfCheckOperations()));

@@ -12,6 +12,6 @@ namespace orventa {
 /// "--self-check", which cannot change that way, and the tools it starts
 /// inherit the repaired environment. Does nothing on a Mac, or if the new
 /// start fails.
-void prepareProcessText(int argc, char** argv, char** envp);
+void reexecuteWithRepairedText(int argc, char** argv, char** envp);
 
 }  // namespace orventa

@@ -2,6 +2,6 @@
 
 namespace orventa {
 
-void prepareProcessText(int, char**, char**) {}
+void reexecuteWithRepairedText(int, char**, char**) {}
 
 }  // namespace orventa

@@ -18,16 +18,16 @@ int recordEnd(int status) {
   return status;
 }
 
-CommandRunner recordedRunner(LogCategory category, std::chrono::milliseconds timeLimit) {
-  return loggedRunner(
+ToolRunner recordedRunner(LogCategory category, std::chrono::milliseconds timeLimit) {
+  return recordingRunner(
       [timeLimit](const std::string& path, const std::vector<std::string>& arguments) {
         return run(path, arguments, timeLimit);
       },
       writeSystemLog, category);
 }
 
-CommandRunner recordedOpener() {
-  return loggedRunner(
+ToolRunner recordedOpener() {
+  return recordingRunner(
       [](const std::string& path, const std::vector<std::string>& arguments) {
         return runWithoutOutput(path, arguments, openerTimeLimit);
       },

@@ -28,10 +28,10 @@ int recordEnd(int status);
 /// The tool runner with the time limit `timeLimit` (one of app/time_limits.h)
 /// and a record of each tool run in the system log under
 /// `category`.
-CommandRunner recordedRunner(LogCategory category, std::chrono::milliseconds timeLimit);
+ToolRunner recordedRunner(LogCategory category, std::chrono::milliseconds timeLimit);
 
 /// The runner for opening the installer package: runWithoutOutput with
 /// openerTimeLimit, recorded under LogCategory::flow.
-CommandRunner recordedOpener();
+ToolRunner recordedOpener();
 
 }  // namespace orventa

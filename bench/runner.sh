@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The command runner: start cost, capture throughput and peak memory.
+# The tool runner: start cost, capture throughput and peak memory.
 #   runner_start          500 runs of /usr/bin/true against 500 bare posix_spawn
 #                         + waitpid calls;
 #   runner_capture        a 12 MiB listing read through run() against a bare

@@ -1,4 +1,4 @@
-// Measurements of the command runner, one per mode; bench/runner.sh runs them.
+// Measurements of the tool runner, one per mode; bench/runner.sh runs them.
 //   runner_bench start N       N calls of run("/usr/bin/true") against N bare
 //                              posix_spawn + waitpid calls; prints both times
 //   runner_bench capture FILE  run("/bin/cat", FILE) against the same cat

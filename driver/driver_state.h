@@ -49,6 +49,6 @@ std::string driverStateRecord(DriverState state, std::string_view extensionOutpu
 /// out) counts as an empty listing or an absent receipt. Blocks until both
 /// runs have ended. Writes driverStateRecord() to `log` under
 /// LogCategory::state. Production passes `run` bound to driverQueryTimeLimit.
-DriverState driverState(const CommandRunner& runner, const EventLog& log = {});
+DriverState driverState(const ToolRunner& runner, const EventLog& log = {});
 
 }  // namespace orventa

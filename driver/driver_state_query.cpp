@@ -9,7 +9,7 @@ namespace orventa {
 
 namespace {
 
-std::string extensionListing(const CommandRunner& runner) {
+std::string extensionListing(const ToolRunner& runner) {
   try {
     // Whatever the tool printed is searched, on whichever stream and with
     // whatever status: it prints its listing even when it complains.
@@ -21,7 +21,7 @@ std::string extensionListing(const CommandRunner& runner) {
   }
 }
 
-bool receiptExists(const CommandRunner& runner) {
+bool receiptExists(const ToolRunner& runner) {
   try {
     return runner(packageTool, {"--pkg-info", std::string(packageReceiptID)}).status == 0;
   } catch (const std::exception&) {
@@ -31,7 +31,7 @@ bool receiptExists(const CommandRunner& runner) {
 
 }  // namespace
 
-DriverState driverState(const CommandRunner& runner, const EventLog& log) {
+DriverState driverState(const ToolRunner& runner, const EventLog& log) {
   // Two statements, so the listing is taken before the receipt is asked.
   const std::string listing = extensionListing(runner);
   const bool receipt = receiptExists(runner);

@@ -24,7 +24,7 @@ std::size_t longestGuardedPath() noexcept;
 /// `folder` (unlink and rmdir, safe inside a signal handler), puts back the
 /// program's own handling of that signal and raises it again, so it ends
 /// the program as it would have or runs the program's own handler. A signal
-/// the program ignores stays ignored. The command runner's own guard, armed
+/// the program ignores stays ignored. The tool runner's own guard, armed
 /// inside this one while a tool runs, ends the tool's group first and then
 /// raises the signal into this one: the tool, then the copy, then the
 /// signal's course.

@@ -37,7 +37,7 @@ std::optional<std::string> packageAmongResources() {
   return mainBundleResourcePath(std::string(file.substr(0, dot)), std::string(file.substr(dot + 1)));
 }
 
-VerifiedPackage verifiedEmbeddedPackage(const CommandRunner& runner, const EventLog& log) {
+VerifiedPackage verifiedEmbeddedPackage(const ToolRunner& runner, const EventLog& log) {
   PackageOperations operations;
   operations.findPackage = packageAmongResources;
   operations.readChunks = readFileChunks;
@@ -49,11 +49,11 @@ VerifiedPackage verifiedEmbeddedPackage(const CommandRunner& runner, const Event
 
 }  // namespace
 
-std::string embeddedPackage(const CommandRunner& runner, const EventLog& log) {
+std::string embeddedPackage(const ToolRunner& runner, const EventLog& log) {
   return verifiedEmbeddedPackage(runner, log).keep();
 }
 
-void checkEmbeddedPackage(const CommandRunner& runner, const EventLog& log) {
+void checkEmbeddedPackage(const ToolRunner& runner, const EventLog& log) {
   verifiedEmbeddedPackage(runner, log);
 }
 

@@ -19,12 +19,12 @@ namespace orventa {
 /// it. Copies that earlier runs left there for more than a day are removed.
 /// Throws as verifiedPackage() does; a failed check leaves no copy.
 /// Production passes `run` bound to packageCheckTimeLimit.
-std::string embeddedPackage(const CommandRunner& runner, const EventLog& log = {});
+std::string embeddedPackage(const ToolRunner& runner, const EventLog& log = {});
 
 /// The same check for the self-check: throws as embeddedPackage() does, and
 /// removes its copy before it returns or throws, so nothing is left behind.
 /// It also removes stale copies as embeddedPackage() does, so the copy of a
 /// self-check that was killed outright does not stay.
-void checkEmbeddedPackage(const CommandRunner& runner, const EventLog& log = {});
+void checkEmbeddedPackage(const ToolRunner& runner, const EventLog& log = {});
 
 }  // namespace orventa

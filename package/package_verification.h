@@ -35,7 +35,7 @@ struct PackageOperations {
   /// error.
   std::function<std::unique_ptr<PackageCopy>()> makeCopy;
   /// Starts a system tool (see `run`); throws when it cannot start.
-  CommandRunner run;
+  ToolRunner run;
   /// Receives one record per step and its result (LogCategory::package):
   /// the package found or missing, a failure to copy or read it, the digest
   /// (expected and actual on a mismatch), the signature check's status and

@@ -13,11 +13,11 @@ namespace orventa {
 /// Elsewhere: `openWithXdgOpen(path, runner)`; production passes
 /// runWithoutOutput bound to openerTimeLimit, so that what xdg-open starts
 /// holds nothing up.
-bool openPackage(const std::string& path, const CommandRunner& runner);
+bool openPackage(const std::string& path, const ToolRunner& runner);
 
 /// Runs "/usr/bin/xdg-open" with `path` as its one argument through `runner`:
 /// true exactly when it starts and exits with status 0. Any failure of the
 /// run (no start, the time limit) is a plain "could not open", not an error.
-bool openWithXdgOpen(const std::string& path, const CommandRunner& runner);
+bool openWithXdgOpen(const std::string& path, const ToolRunner& runner);
 
 }  // namespace orventa

@@ -4,7 +4,7 @@
 
 namespace orventa {
 
-bool openPackage(const std::string& path, const CommandRunner& runner) {
+bool openPackage(const std::string& path, const ToolRunner& runner) {
   (void)runner;  // NSWorkspace opens it; no tool runs
   NSAutoreleasePool* pool = [[NSAutoreleasePool alloc] init];
   NSString* filePath = [NSString stringWithUTF8String:path.c_str()];

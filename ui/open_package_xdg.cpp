@@ -2,6 +2,6 @@
 
 namespace orventa {
 
-bool openPackage(const std::string& path, const CommandRunner& runner) { return openWithXdgOpen(path, runner); }
+bool openPackage(const std::string& path, const ToolRunner& runner) { return openWithXdgOpen(path, runner); }
 
 }  // namespace orventa

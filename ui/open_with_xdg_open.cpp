@@ -4,7 +4,7 @@
 
 namespace orventa {
 
-bool openWithXdgOpen(const std::string& path, const CommandRunner& runner) {
+bool openWithXdgOpen(const std::string& path, const ToolRunner& runner) {
   try {
     return runner("/usr/bin/xdg-open", {path}).status == 0;
   } catch (const std::exception&) {

@@ -43,7 +43,7 @@ std::string terminationText(std::int32_t status) {
   return "exit status " + std::to_string(status);
 }
 
-CommandRunner loggedRunner(CommandRunner runner, EventLog log, LogCategory category) {
+ToolRunner recordingRunner(ToolRunner runner, EventLog log, LogCategory category) {
   return [runner = std::move(runner), log = std::move(log), category](
              const std::string& path, const std::vector<std::string>& arguments) -> CommandResult {
     const Clock::time_point start = Clock::now();

@@ -16,6 +16,6 @@ std::string terminationText(std::int32_t status);
 /// (CommandResult::outputBytes, not the size of the repaired text), or
 /// "failed: WHAT, D ms" when the runner throws (a start failure or a
 /// time-out). The output itself is never recorded. The result, or the exception, passes on unchanged.
-CommandRunner loggedRunner(CommandRunner runner, EventLog log, LogCategory category);
+ToolRunner recordingRunner(ToolRunner runner, EventLog log, LogCategory category);
 
 }  // namespace orventa

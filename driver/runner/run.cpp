@@ -1,4 +1,4 @@
-// The command runner on POSIX: the tool's output through one pipe, read with
+// The tool runner on POSIX: the tool's output through one pipe, read with
 // poll against a deadline, then the tool reaped; at the deadline, past the
 // output limit or on an ending signal, the tool's group is ended.
 // tool_process_posix.cpp starts, reaps and ends the tool; ending_signals

@@ -89,7 +89,7 @@ CommandResult runWithoutOutput(const std::string& path, const std::vector<std::s
 
 /// The runner as a parameter, so logic can be driven with fakes. Production
 /// binds the time limit (app/time_limits.h) where it wires the real runner.
-using CommandRunner =
+using ToolRunner =
     std::function<CommandResult(const std::string& path, const std::vector<std::string>& arguments)>;
 
 }  // namespace orventa

@@ -102,7 +102,7 @@ TEST(DriverStateQuery, AnyFailureOfARunGivesTheDefaults) {
     for (const bool listingFails : {true, false}) {
       const std::string failing = listingFails ? "/usr/bin/systemextensionsctl" : "/usr/sbin/pkgutil";
       int calls = 0;
-      const CommandRunner runner = [&](const std::string& path, const std::vector<std::string>&) {
+      const ToolRunner runner = [&](const std::string& path, const std::vector<std::string>&) {
         ++calls;
         if (path == failing) c.fail(path);
         // The other tool: a listing naming the driver not yet enabled, or

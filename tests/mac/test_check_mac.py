@@ -22,7 +22,7 @@ import unittest
 
 import source_tree
 
-# In the Apple branch of the command runner (appended, so it does not depend
+# In the Apple branch of the tool runner (appended, so it does not depend
 # on how that file is laid out today): Macs have no pipe2.
 APPLE_PIPE2 = """
 #ifdef __APPLE__

@@ -1,4 +1,4 @@
-// Opening the package through xdg-open, with any command runner.
+// Opening the package through xdg-open, with any tool runner.
 
 #include <gtest/gtest.h>
 

@@ -65,7 +65,7 @@ TEST(LoggedRunner, RecordsHowEachRunEnded) {
   };
   for (const Case& c : cases) {
     RecordingLog recording;
-    const CommandRunner runner = loggedRunner([&](const std::string&, const std::vector<std::string>&) {
+    const ToolRunner runner = recordingRunner([&](const std::string&, const std::vector<std::string>&) {
       return c.result;
     }, recording.log(), LogCategory::state);
     const CommandResult got = runner("/usr/bin/tool", {"a b", ""});
@@ -79,7 +79,7 @@ TEST(LoggedRunner, RecordsHowEachRunEnded) {
 
 TEST(LoggedRunner, NeverRecordsTheOutputItself) {
   RecordingLog recording;
-  const CommandRunner runner = loggedRunner([](const std::string&, const std::vector<std::string>&) {
+  const ToolRunner runner = recordingRunner([](const std::string&, const std::vector<std::string>&) {
     return CommandResult{0, "secret serial number 12345\n"};
   }, recording.log(), LogCategory::package);
   runner("/usr/sbin/pkgutil", {"--check-signature", "/p.pkg"});
@@ -89,7 +89,7 @@ TEST(LoggedRunner, NeverRecordsTheOutputItself) {
 
 TEST(LoggedRunner, RecordsAFailureAndPassesItOnUnchanged) {
   RecordingLog recording;
-  const CommandRunner runner = loggedRunner([](const std::string& path, const std::vector<std::string>&)
+  const ToolRunner runner = recordingRunner([](const std::string& path, const std::vector<std::string>&)
                                                 -> CommandResult {
     // A text from outside may hold a line feed; the record stays one line.
     throw std::system_error(ENOENT, std::system_category(), path + "\nsecond line");
@@ -110,7 +110,7 @@ TEST(LoggedRunner, RecordsAFailureAndPassesItOnUnchanged) {
 
 TEST(LoggedRunner, MeasuresTheRunInMilliseconds) {
   RecordingLog recording;
-  const CommandRunner runner = loggedRunner([](const std::string&, const std::vector<std::string>&) {
+  const ToolRunner runner = recordingRunner([](const std::string&, const std::vector<std::string>&) {
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     return CommandResult{};
   }, recording.log(), LogCategory::state);
@@ -122,7 +122,7 @@ TEST(LoggedRunner, MeasuresTheRunInMilliseconds) {
 }
 
 TEST(LoggedRunner, ALogThatFailsChangesNothing) {
-  const CommandRunner runner = loggedRunner([](const std::string&, const std::vector<std::string>&) {
+  const ToolRunner runner = recordingRunner([](const std::string&, const std::vector<std::string>&) {
     return CommandResult{4, "x"};
   }, [](LogCategory, const std::string&) { throw std::runtime_error("no log"); }, LogCategory::state);
   const CommandResult got = runner("/usr/bin/tool", {});

@@ -1,4 +1,4 @@
-#include "ui/logged_alert.h"
+#include "ui/recorded_alert.h"
 
 #include <utility>
 
@@ -15,7 +15,7 @@ std::string answerText(AlertResponse response, const std::vector<std::string>& b
 
 }  // namespace
 
-AlertPresenter loggedPresenter(AlertPresenter presenter, EventLog log, std::function<bool()> answeredByEndOfInput) {
+AlertPresenter recordingPresenter(AlertPresenter presenter, EventLog log, std::function<bool()> answeredByEndOfInput) {
   return [presenter = std::move(presenter), log = std::move(log), endOfInput = std::move(answeredByEndOfInput)](
              const std::string& title, const std::string& message, const std::vector<std::string>& buttons,
              AlertStyle style) {

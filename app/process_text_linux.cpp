@@ -34,7 +34,7 @@ std::vector<char*> pointersTo(std::vector<std::string>& texts) {
 
 }  // namespace
 
-void prepareProcessText(int argc, char** argv, char** envp) {
+void reexecuteWithRepairedText(int argc, char** argv, char** envp) {
   (void)argc;
   if (wellFormed(argv) && wellFormed(envp)) return;
   std::vector<std::string> arguments = repaired(argv);

@@ -14,7 +14,7 @@ namespace orventa {
 ///                                           is true right after the answer
 ///   alert "TITLE": response N               for a response that is no button
 /// The message is not recorded. The response passes on unchanged.
-AlertPresenter loggedPresenter(AlertPresenter presenter, EventLog log,
+AlertPresenter recordingPresenter(AlertPresenter presenter, EventLog log,
                                std::function<bool()> answeredByEndOfInput = {});
 
 }  // namespace orventa

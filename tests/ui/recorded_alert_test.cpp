@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ui/logged_alert.h"
+#include "ui/recorded_alert.h"
 
 using namespace orventa;
 
@@ -25,7 +25,7 @@ TEST(LoggedPresenter, RecordsTheTitleAndTheAnswer) {
   };
   for (const Case& c : cases) {
     std::vector<std::pair<LogCategory, std::string>> records;
-    const AlertPresenter presenter = loggedPresenter(
+    const AlertPresenter presenter = recordingPresenter(
         [&](const std::string&, const std::string&, const std::vector<std::string>&, AlertStyle) {
           return c.response;
         },
@@ -43,7 +43,7 @@ TEST(LoggedPresenter, RecordsTheTitleAndTheAnswer) {
 
 TEST(LoggedPresenter, PassesTheAlertOnUnchangedAndSurvivesAFailingLog) {
   std::string seen;
-  const AlertPresenter presenter = loggedPresenter(
+  const AlertPresenter presenter = recordingPresenter(
       [&](const std::string& title, const std::string& message, const std::vector<std::string>& buttons,
           AlertStyle style) {
         seen = title + "|" + message + "|" + buttons.at(0) + "|" + std::to_string(static_cast<int>(style));
