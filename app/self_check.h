@@ -7,7 +7,8 @@
 
 namespace orventa {
 
-/// What the self-check needs; production wires the real ones in main.
+/// What the self-check needs; production wires the real ones in
+/// self_check_wiring.cpp.
 struct SelfCheckOperations {
   /// The classification rules under test.
   std::function<DriverState(std::string_view extensionOutput, bool receiptExists)> classify;

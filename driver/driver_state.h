@@ -48,7 +48,8 @@ std::string driverStateRecord(DriverState state, std::string_view extensionOutpu
 /// cannot be started, passes its time limit or its output limit, memory runs
 /// out) counts as an empty listing or an absent receipt. Blocks until both
 /// runs have ended. Writes driverStateRecord() to `log` under
-/// LogCategory::state. Production passes `run` bound to driverQueryTimeLimit.
+/// LogCategory::state. Production passes the recorded
+/// runner with driverQueryTimeLimit (app/time_limits.h).
 DriverState driverState(const ToolRunner& runner, const EventLog& log = {});
 
 }  // namespace orventa

@@ -1,5 +1,8 @@
 #pragma once
-// The assistant's alerts: every text a user reads in normal mode.
+// The assistant's alerts of normal mode, each with its title, message,
+// buttons and style. A failure's own message, shown in "Unable to
+// Continue", is the error's (package/assistant_error.cpp,
+// driver/runner/run_limit_error.cpp, or the platform's).
 
 #include <string>
 #include <string_view>

@@ -11,7 +11,7 @@ namespace orventa {
 /// Does not wait for that application to finish. Never throws.
 /// On a Mac: NSWorkspace openURL: with a file URL (`runner` is not used).
 /// Elsewhere: `openWithXdgOpen(path, runner)`; production passes
-/// runWithoutOutput bound to openerTimeLimit, so that what xdg-open starts
+/// runWithoutOutput with openerTimeLimit (app/time_limits.h), so that what xdg-open starts
 /// holds nothing up.
 bool openPackage(const std::string& path, const ToolRunner& runner);
 
