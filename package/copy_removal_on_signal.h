@@ -12,7 +12,9 @@ namespace orventa {
 
 /// Removes a private copy: the file `file`, then its folder `folder`. Only
 /// unlink and rmdir, so a signal handler may call it too; errors are
-/// ignored. Every removal of a private copy goes through it.
+/// ignored. The signal handler and the removal of a copy that was handed on
+/// use it; a copy still held removes its file relative to its folder's
+/// descriptor.
 void removeCopyFileAndFolder(const char* file, const char* folder) noexcept;
 
 /// The longest path, file or folder, that the removal on a signal can hold:

@@ -70,7 +70,12 @@ class PosixPackageCopy final : public PackageCopy {
     guard_->disarm([this] {
       if (!folderFd_.isOpen()) return;
       file_.reset();
-      removeCopyFileAndFolder(path_.c_str(), folder_.c_str());
+      // Relative to the folder it made and still holds open, so the file
+      // removed is the copy's own even should a name on the way have been
+      // swapped; the removal by path (removeCopyFileAndFolder) is for a
+      // signal handler and for a copy that was handed on, which hold none.
+      ::unlinkat(folderFd_.get(), privateCopyFileName, 0);
+      ::rmdir(folder_.c_str());
       folderFd_.reset();
     });
   }
