@@ -87,6 +87,9 @@ std::string readToEnd(int fd, int wakeFd, ToolClock::time_point deadline, std::s
   std::string bytes;
   for (;;) {
     EndingSignalGuard::stopIfSignalled(path);
+    // The clock is read before the pipe: a program stopped between the two
+    // looks at the pipe again once it goes on, before it decides.
+    const bool pastDeadline = ToolClock::now() >= deadline;
     const ssize_t got = ::read(fd, chunk, sizeof chunk);
     if (got > 0) {
       const auto size = static_cast<std::size_t>(got);
@@ -104,7 +107,7 @@ std::string readToEnd(int fd, int wakeFd, ToolClock::time_point deadline, std::s
       // the deadline: when the program was stopped (or its wait came back
       // late), the tool may have written all and ended meanwhile, and that
       // is its result, not a tool that did not finish.
-      if (ToolClock::now() >= deadline) throw RunLimitError::timeLimitPassed(path, timeLimit);
+      if (pastDeadline) throw RunLimitError::timeLimitPassed(path, timeLimit);
       waitReadable(fd, wakeFd, deadline);
     } else if (errno != EINTR) {
       throwSystemError(errno, "read");

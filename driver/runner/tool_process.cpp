@@ -169,10 +169,13 @@ pid_t startTool(const std::string& path, const std::vector<std::string>& argumen
 
 std::optional<std::int32_t> reapBy(pid_t pid, ToolClock::time_point deadline, int wakeFd, const std::string& path) {
   Backoff backoff;
-  // Each round looks at the tool before the clock: after a pause that came
-  // back past the deadline (the program was stopped meanwhile), a tool that
-  // has ended is reaped, not taken for one that did not finish.
+  // Each round reads the clock, then looks at the tool, and decides on the
+  // clock only after that look: after a pause that came back past the
+  // deadline, or a stop between any two steps (the program was stopped
+  // meanwhile), a tool that has ended is reaped, not taken for one that did
+  // not finish.
   for (;;) {
+    const bool pastDeadline = ToolClock::now() >= deadline;
     int raw = 0;
     const pid_t got = ::waitpid(pid, &raw, WNOHANG);
     if (got == pid) return statusOf(raw);
@@ -182,7 +185,7 @@ std::optional<std::int32_t> reapBy(pid_t pid, ToolClock::time_point deadline, in
     // tool whose result is unknown; callers count only 0 as success.
     if (got < 0) return unknownTerminationStatus;
     EndingSignalGuard::stopIfSignalled(path);
-    if (ToolClock::now() >= deadline) return std::nullopt;
+    if (pastDeadline) return std::nullopt;
     backoff.pause(deadline, wakeFd);
   }
 }
