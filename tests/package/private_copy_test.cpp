@@ -11,28 +11,18 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <system_error>
 
 #include "package/private_copy.h"
 #include "package/stale_copies.h"
-#include "tests/package/scratch_folder.h"
-#include "tests/package/unprivileged_user.h"
+#include "tests/support/test_support.h"
 
 using namespace orventa;
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string fileText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 mode_t permissions(const fs::path& path) {
   struct stat status {};

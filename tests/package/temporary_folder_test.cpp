@@ -15,7 +15,7 @@
 
 #include "package/copy_removal_on_signal.h"
 #include "package/temporary_folder.h"
-#include "tests/package/scratch_folder.h"
+#include "tests/support/test_support.h"
 
 using namespace orventa;
 
