@@ -124,18 +124,27 @@ TEST(RunTimeLimit, AProgramStoppedPastTheLimitTakesTheResultOfAToolThatEnded) {
   // then is ended at its limit all the same.
   struct Case {
     const char* name;
-    bool captureOutput;
+    bool captureOutput = true;  // false: run as an opener, without output
     std::vector<std::string> steps;
     std::optional<std::int32_t> status;  // nullopt: the time-limit failure
-    std::string output;
+    std::string output = {};
   };
   const Case cases[] = {
-      {"stopped while reading output", true,
-       {"out", "a", "stop-parent", "900", "sleep", "50", "out", "b", "exit", "3"}, 3, "ab"},
-      {"stopped after end of file", true, {"out", "a", "close", "stop-parent", "900", "sleep", "50", "exit", "4"}, 4,
-       "a"},
-      {"stopped while an opener ran", false, {"stop-parent", "900", "sleep", "50", "exit", "5"}, 5, ""},
-      {"a tool that still runs afterwards", true, {"stop-parent", "900", "sleep", "60000"}, std::nullopt, ""},
+      {.name = "stopped while reading output",
+       .steps = {"out", "a", "stop-parent", "900", "sleep", "50", "out", "b", "exit", "3"},
+       .status = 3,
+       .output = "ab"},
+      {.name = "stopped after end of file",
+       .steps = {"out", "a", "close", "stop-parent", "900", "sleep", "50", "exit", "4"},
+       .status = 4,
+       .output = "a"},
+      {.name = "stopped while an opener ran",
+       .captureOutput = false,
+       .steps = {"stop-parent", "900", "sleep", "50", "exit", "5"},
+       .status = 5},
+      {.name = "a tool that still runs afterwards",
+       .steps = {"stop-parent", "900", "sleep", "60000"},
+       .status = std::nullopt},
   };
   for (const Case& c : cases) {
     const Clock::time_point start = Clock::now();
