@@ -50,20 +50,26 @@ TEST(SelfCheck, AFailingRuleStopsSilentlyBeforeThePackage) {
     int classificationsBeforeStop;
   };
   const Case cases[] = {
-      {"enabled line misread", [](std::string_view, bool r) {
-         return r ? DriverState::installedNotEnabled : DriverState::notInstalled;
-       }, 1},
-      {"receipt ignored", [](std::string_view t, bool) {
-         return t.empty() ? DriverState::notInstalled : DriverState::enabled;
-       }, 2},
-      {"everything installed", [](std::string_view t, bool) {
-         return t.empty() ? DriverState::installedNotEnabled : DriverState::enabled;
-       }, 3},
+      {.name = "enabled line misread",
+       .classify = [](std::string_view,
+                      bool r) { return r ? DriverState::installedNotEnabled : DriverState::notInstalled; },
+       .classificationsBeforeStop = 1},
+      {.name = "receipt ignored",
+       .classify = [](std::string_view t,
+                      bool) { return t.empty() ? DriverState::notInstalled : DriverState::enabled; },
+       .classificationsBeforeStop = 2},
+      {.name = "everything installed",
+       .classify = [](std::string_view t,
+                      bool) { return t.empty() ? DriverState::installedNotEnabled : DriverState::enabled; },
+       .classificationsBeforeStop = 3},
       // The sample line without a receipt is the case that shows this.
-      {"enabled only when a receipt exists", [](std::string_view t, bool r) {
-         const DriverState state = classifyDriverState(t, r);
-         return state == DriverState::enabled && !r ? DriverState::installedNotEnabled : state;
-       }, 1},
+      {.name = "enabled only when a receipt exists",
+       .classify =
+           [](std::string_view t, bool r) {
+             const DriverState state = classifyDriverState(t, r);
+             return state == DriverState::enabled && !r ? DriverState::installedNotEnabled : state;
+           },
+       .classificationsBeforeStop = 1},
   };
   for (const Case& c : cases) {
     Recorder r;

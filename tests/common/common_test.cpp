@@ -18,7 +18,7 @@
 
 #include "common/descriptor.h"
 #include "common/directory.h"
-#include "tests/package/scratch_folder.h"
+#include "tests/support/test_support.h"
 
 using namespace orventa;
 

@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <random>
 #include <optional>
 #include <string>
@@ -11,7 +10,7 @@
 
 #include "driver/runner/run.h"
 #include "common/utf8_repair.h"
-#include "tests/package/scratch_folder.h"
+#include "tests/support/test_support.h"
 
 using namespace orventa;
 
@@ -203,14 +202,6 @@ DifferentialInputs differentialInputs() {
   return inputs;
 }
 
-std::string fileContents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  std::string text(in ? static_cast<std::size_t>(in.tellg()) : 0, '\0');
-  in.seekg(0);
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  return text;
-}
-
 TEST(RepairedUTF8, SameAsCPythonOnEveryShortAndManyRandomInputs) {
   const DifferentialInputs inputs = differentialInputs();
   // Under TMPDIR, and removed however the test ends.
@@ -219,7 +210,7 @@ TEST(RepairedUTF8, SameAsCPythonOnEveryShortAndManyRandomInputs) {
   const std::string outputPath = (scratch.path() / "reference").string();
   const CommandResult python = run(PYTHON3, {UTF8_REFERENCE, inputPath, outputPath}, std::chrono::seconds(60));
   ASSERT_EQ(python.status, 0) << python.output;
-  const std::string referenceText = fileContents(outputPath);
+  const std::string referenceText = fileText(outputPath);
   const std::string_view reference = referenceText;
 
   // Each input's result is the reference up to the line feed that follows as

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "package/private_copy.h"
-#include "tests/package/scratch_folder.h"
+#include "tests/support/test_support.h"
 
 using namespace orventa;
 

@@ -19,7 +19,7 @@
 
 #include "package/file_chunks.h"
 #include "tests/support/process_probes.h"
-#include "tests/package/scratch_folder.h"
+#include "tests/support/test_support.h"
 
 using namespace orventa;
 

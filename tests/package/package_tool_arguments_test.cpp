@@ -7,25 +7,16 @@
 
 #include <sys/stat.h>
 
-#include <fstream>
-#include <sstream>
 
 #include "driver/build_constants.h"
 #include "package/digest_text.h"
 #include "package/package_verification.h"
 #include "package/sha256.h"
-#include "tests/package/scratch_folder.h"
+#include "tests/support/test_support.h"
 
 using namespace orventa;
 
 namespace {
-
-std::string fileText(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 TEST(PackageToolArguments, PathWithSpacesAndNonASCIIArrivesAsOneArgument) {
   ScratchFolder folder;

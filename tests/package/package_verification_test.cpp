@@ -8,12 +8,18 @@
 #include <map>
 #include <memory>
 #include <system_error>
+#include <variant>
 
 #include "driver/build_constants.h"
 #include "package/assistant_error.h"
 #include "package/package_verification.h"
 
 using namespace orventa;
+
+namespace orventa {
+// A failing test names the code by its number.
+void PrintTo(AssistantErrorCode code, std::ostream* out) { *out << "code " << static_cast<int>(code); }
+}  // namespace orventa
 
 namespace {
 
@@ -139,85 +145,161 @@ std::string lastDigitChanged() {
   return digest;
 }
 
+using Code = AssistantErrorCode;
+
+// How a verification ends: with the verified copy, with one of the
+// assistant's own errors (its code), or with a platform error passed on.
+struct Verified {
+  bool operator==(const Verified&) const = default;
+};
+struct PlatformError {
+  bool operator==(const PlatformError&) const = default;
+};
+using Outcome = std::variant<Verified, Code, PlatformError>;
+constexpr Verified verified;
+constexpr PlatformError platformError;
+
+std::ostream& operator<<(std::ostream& out, const Verified&) { return out << "verified"; }
+std::ostream& operator<<(std::ostream& out, const PlatformError&) { return out << "a platform error"; }
+
+// The outcome of `verify`, a call of verifiedPackage().
+template <typename Verify>
+Outcome outcomeOf(Verify&& verify) {
+  try {
+    verify();
+    return verified;
+  } catch (const AssistantError& error) {
+    return static_cast<Code>(error.code());
+  } catch (const std::system_error&) {
+    return platformError;
+  }
+}
+
 struct Case {
   const char* name;
-  std::function<void(FakeMachine&)> arrange;
-  std::string expectedDigest;
-  // 0: verifies; 1-4: that AssistantError; -1: a std::system_error passed on.
-  int outcome;
+  std::function<void(FakeMachine&)> arrange = [](FakeMachine&) {};
+  std::string expectedDigest = std::string(goodDigest);
+  Outcome outcome;
   std::vector<std::string> events;
 };
 
 TEST(PackageVerification, EachOutcomeStopsAtItsStep) {
   const std::string good(goodDigest);
   const Case cases[] = {
-      {"passes; signer inside a longer line among other lines", [](FakeMachine&) {}, good, 0,
-       {find, copy, read, checkSignature, assess}},
-      {"spctl passes whatever it prints",
-       [](FakeMachine& m) { m.tools[spctl].output = "rejected? no: status decides\n"; }, good, 0,
-       {find, copy, read, checkSignature, assess}},
-      {"resource missing", [](FakeMachine& m) { m.package.reset(); }, good, 1, {find}},
-      {"file unreadable", [](FakeMachine& m) { m.readErrno = EIO; }, good, -1, {find, copy, read}},
-      {"copy cannot be written", [](FakeMachine& m) { m.writeErrno = ENOSPC; }, good, -1, {find, copy, read}},
-      {"empty file", [](FakeMachine& m) { m.contents.clear(); }, good, 2, {find, copy, read}},
-      {"one byte changed", [](FakeMachine& m) { m.contents[22] = 'f'; }, good, 2, {find, copy, read}},
-      {"expected digest in upper case", [](FakeMachine&) {}, upper(goodDigest), 2, {find, copy, read}},
-      {"expected digest differs in its last digit only", [](FakeMachine&) {}, lastDigitChanged(), 2,
-       {find, copy, read}},
-      {"expected digest one digit short", [](FakeMachine&) {}, good.substr(0, 63), 2, {find, copy, read}},
-      {"expected digest only its first half", [](FakeMachine&) {}, good.substr(0, 32), 2, {find, copy, read}},
-      {"expected digest with a digit more", [](FakeMachine&) {}, good + "0", 2, {find, copy, read}},
-      {"expected digest empty", [](FakeMachine&) {}, "", 2, {find, copy, read}},
-      {"pkgutil cannot start", [](FakeMachine& m) { m.tools[pkgutil].starts = false; }, good, -1,
-       {find, copy, read, checkSignature}},
-      {"pkgutil non-zero with the signer in its output", [](FakeMachine& m) { m.tools[pkgutil].status = 1; },
-       good, 3, {find, copy, read, checkSignature}},
-      {"pkgutil 0 without the signer",
-       [](FakeMachine& m) { m.tools[pkgutil].output = "Package \"CH34xVCPDriver.pkg\":\n   Status: no signature\n"; },
-       good, 3, {find, copy, read, checkSignature}},
-      {"pkgutil 0 with another team identifier",
-       [](FakeMachine& m) {
-         m.tools[pkgutil].output =
-             "    1. Developer ID Installer: Nanjing Qinheng Microelectronics Co., Ltd. (5JZGQTGU4X)\n";
-       },
-       good, 3, {find, copy, read, checkSignature}},
-      {"pkgutil 0 with the signer in another letter case",
-       [](FakeMachine& m) { m.tools[pkgutil].output = upper(signer) + "\n"; }, good, 3,
-       {find, copy, read, checkSignature}},
-      {"pkgutil 0 with the signer cut short",
-       [](FakeMachine& m) { m.tools[pkgutil].output = std::string(signer.substr(0, signer.size() - 1)); }, good, 3,
-       {find, copy, read, checkSignature}},
-      {"spctl cannot start", [](FakeMachine& m) { m.tools[spctl].starts = false; }, good, -1,
-       {find, copy, read, checkSignature, assess}},
-      {"spctl non-zero", [](FakeMachine& m) { m.tools[spctl].status = 3; }, good, 4,
-       {find, copy, read, checkSignature, assess}},
-      {"spctl killed by a signal", [](FakeMachine& m) { m.tools[spctl].status = -9; }, good, 4,
-       {find, copy, read, checkSignature, assess}},
+      {.name = "passes; signer inside a longer line among other lines",
+       .outcome = verified,
+       .events = {find, copy, read, checkSignature, assess}},
+      {.name = "spctl passes whatever it prints",
+       .arrange = [](FakeMachine& m) { m.tools[spctl].output = "rejected? no: status decides\n"; },
+       .outcome = verified,
+       .events = {find, copy, read, checkSignature, assess}},
+      {.name = "resource missing",
+       .arrange = [](FakeMachine& m) { m.package.reset(); },
+       .outcome = Code::packageMissing,
+       .events = {find}},
+      {.name = "file unreadable",
+       .arrange = [](FakeMachine& m) { m.readErrno = EIO; },
+       .outcome = platformError,
+       .events = {find, copy, read}},
+      {.name = "copy cannot be written",
+       .arrange = [](FakeMachine& m) { m.writeErrno = ENOSPC; },
+       .outcome = platformError,
+       .events = {find, copy, read}},
+      {.name = "empty file",
+       .arrange = [](FakeMachine& m) { m.contents.clear(); },
+       .outcome = Code::digestMismatch,
+       .events = {find, copy, read}},
+      {.name = "one byte changed",
+       .arrange = [](FakeMachine& m) { m.contents[22] = 'f'; },
+       .outcome = Code::digestMismatch,
+       .events = {find, copy, read}},
+      {.name = "expected digest in upper case",
+       .expectedDigest = upper(goodDigest),
+       .outcome = Code::digestMismatch,
+       .events = {find, copy, read}},
+      {.name = "expected digest differs in its last digit only",
+       .expectedDigest = lastDigitChanged(),
+       .outcome = Code::digestMismatch,
+       .events = {find, copy, read}},
+      {.name = "expected digest one digit short",
+       .expectedDigest = good.substr(0, 63),
+       .outcome = Code::digestMismatch,
+       .events = {find, copy, read}},
+      {.name = "expected digest only its first half",
+       .expectedDigest = good.substr(0, 32),
+       .outcome = Code::digestMismatch,
+       .events = {find, copy, read}},
+      {.name = "expected digest with a digit more",
+       .expectedDigest = good + "0",
+       .outcome = Code::digestMismatch,
+       .events = {find, copy, read}},
+      {.name = "expected digest empty",
+       .expectedDigest = "",
+       .outcome = Code::digestMismatch,
+       .events = {find, copy, read}},
+      {.name = "pkgutil cannot start",
+       .arrange = [](FakeMachine& m) { m.tools[pkgutil].starts = false; },
+       .outcome = platformError,
+       .events = {find, copy, read, checkSignature}},
+      {.name = "pkgutil non-zero with the signer in its output",
+       .arrange = [](FakeMachine& m) { m.tools[pkgutil].status = 1; },
+       .outcome = Code::signatureMismatch,
+       .events = {find, copy, read, checkSignature}},
+      {.name = "pkgutil 0 without the signer",
+       .arrange =
+           [](FakeMachine& m) {
+             m.tools[pkgutil].output = "Package \"CH34xVCPDriver.pkg\":\n   Status: no signature\n";
+           },
+       .outcome = Code::signatureMismatch,
+       .events = {find, copy, read, checkSignature}},
+      {.name = "pkgutil 0 with another team identifier",
+       .arrange =
+           [](FakeMachine& m) {
+             m.tools[pkgutil].output =
+                 "    1. Developer ID Installer: Nanjing Qinheng Microelectronics Co., Ltd. (5JZGQTGU4X)\n";
+           },
+       .outcome = Code::signatureMismatch,
+       .events = {find, copy, read, checkSignature}},
+      {.name = "pkgutil 0 with the signer in another letter case",
+       .arrange = [](FakeMachine& m) { m.tools[pkgutil].output = upper(signer) + "\n"; },
+       .outcome = Code::signatureMismatch,
+       .events = {find, copy, read, checkSignature}},
+      {.name = "pkgutil 0 with the signer cut short",
+       .arrange = [](FakeMachine& m) { m.tools[pkgutil].output = std::string(signer.substr(0, signer.size() - 1)); },
+       .outcome = Code::signatureMismatch,
+       .events = {find, copy, read, checkSignature}},
+      {.name = "spctl cannot start",
+       .arrange = [](FakeMachine& m) { m.tools[spctl].starts = false; },
+       .outcome = platformError,
+       .events = {find, copy, read, checkSignature, assess}},
+      {.name = "spctl non-zero",
+       .arrange = [](FakeMachine& m) { m.tools[spctl].status = 3; },
+       .outcome = Code::notTrusted,
+       .events = {find, copy, read, checkSignature, assess}},
+      {.name = "spctl killed by a signal",
+       .arrange = [](FakeMachine& m) { m.tools[spctl].status = -9; },
+       .outcome = Code::notTrusted,
+       .events = {find, copy, read, checkSignature, assess}},
   };
 
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     FakeMachine machine;
     c.arrange(machine);
-    int outcome = 0;
     std::string path;
-    try {
-      path = verifiedPackage(machine.operations(), c.expectedDigest, signer).keep();
-    } catch (const AssistantError& error) {
-      outcome = error.code();
-    } catch (const std::system_error&) {
-      outcome = -1;
-    }
+    const Outcome outcome =
+        outcomeOf([&] { path = verifiedPackage(machine.operations(), c.expectedDigest, signer).keep(); });
     EXPECT_EQ(outcome, c.outcome);
     EXPECT_EQ(machine.events, c.events);
-    if (c.outcome == 0) {
+    const bool kept = c.outcome == Outcome(verified);
+    if (kept) {
       EXPECT_EQ(path, copyPath);
       EXPECT_EQ(machine.copy->bytes, machine.contents);
       EXPECT_TRUE(machine.copy->closed);
     }
     // A failure leaves no copy behind; a kept one stays.
     if (machine.copy) {
-      EXPECT_EQ(machine.copy->removed, c.outcome != 0);
+      EXPECT_EQ(machine.copy->removed, !kept);
     }
   }
 }
@@ -230,12 +312,18 @@ TEST(PackageVerification, SizeDecidesBeforeAnyByteIsRead) {
     const char* name;
     std::uint64_t size;
     std::uint64_t freeSpace;
-    int outcome;  // as in EachOutcomeStopsAtItsStep
+    Outcome outcome;
   } cases[] = {
-      {"exactly the bound", maximumPackageSize, UINT64_MAX, 0},
-      {"one byte over the bound", maximumPackageSize + 1, UINT64_MAX, 2},
-      {"several GiB", std::uint64_t(5) << 30, UINT64_MAX, 2},
-      {"more than the free space", goodContents.size(), goodContents.size() - 1, -1},
+      {.name = "exactly the bound", .size = maximumPackageSize, .freeSpace = UINT64_MAX, .outcome = verified},
+      {.name = "one byte over the bound",
+       .size = maximumPackageSize + 1,
+       .freeSpace = UINT64_MAX,
+       .outcome = Code::digestMismatch},
+      {.name = "several GiB", .size = std::uint64_t(5) << 30, .freeSpace = UINT64_MAX, .outcome = Code::digestMismatch},
+      {.name = "more than the free space",
+       .size = goodContents.size(),
+       .freeSpace = goodContents.size() - 1,
+       .outcome = platformError},
   };
   for (const auto& c : cases) {
     FakeMachine machine;
@@ -244,21 +332,21 @@ TEST(PackageVerification, SizeDecidesBeforeAnyByteIsRead) {
     std::vector<std::string> records;
     PackageOperations operations = machine.operations();
     operations.log = [&](LogCategory, const std::string& line) { records.push_back(line); };
-    int outcome = 0;
+    Outcome outcome = verified;
     try {
       std::move(verifiedPackage(operations, goodDigest, signer)).keep();
     } catch (const AssistantError& error) {
-      outcome = error.code();
+      outcome = static_cast<Code>(error.code());
     } catch (const std::system_error& error) {
       EXPECT_EQ(error.code(), std::error_code(ENOSPC, std::system_category())) << c.name;
-      outcome = -1;
+      outcome = platformError;
     }
     EXPECT_EQ(outcome, c.outcome) << c.name;
-    if (c.outcome == 0) continue;
+    if (c.outcome == Outcome(verified)) continue;
     EXPECT_EQ(machine.copy->bytes, "") << c.name << ": nothing copied";
     EXPECT_TRUE(machine.copy->removed) << c.name;
     EXPECT_EQ(machine.events, (std::vector<std::string>{find, copy, read})) << c.name << ": no tool runs";
-    if (c.outcome == 2) {
+    if (c.outcome == Outcome(Code::digestMismatch)) {
       EXPECT_EQ(records.back(), "size: " + std::to_string(c.size) + " bytes, more than 536870912: refused") << c.name;
     }
   }

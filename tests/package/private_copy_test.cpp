@@ -11,28 +11,18 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <system_error>
 
 #include "package/private_copy.h"
 #include "package/stale_copies.h"
-#include "tests/package/scratch_folder.h"
-#include "tests/package/unprivileged_user.h"
+#include "tests/support/test_support.h"
 
 using namespace orventa;
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string fileText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 mode_t permissions(const fs::path& path) {
   struct stat status {};
@@ -121,12 +111,17 @@ TEST(PrivateCopy, SpaceFitsByTheFileSystemsFigures) {
     bool fits;
   };
   const Case cases[] = {
-      {"plenty", 4 << 20, 1000000, 2000000, 4096, true},
-      {"one block short", 8192, 2, 100, 4096, false},
-      {"exactly enough", 8191, 2, 100, 4096, true},
-      {"full", 1, 0, 100, 4096, false},
-      {"no figures (ramfs, tmpfs without a size)", 4 << 20, 0, 0, 4096, true},
-      {"no block size", 4 << 20, 0, 100, 0, true},
+      {.name = "plenty", .size = 4 << 20, .available = 1000000, .total = 2000000, .unit = 4096, .fits = true},
+      {.name = "one block short", .size = 8192, .available = 2, .total = 100, .unit = 4096, .fits = false},
+      {.name = "exactly enough", .size = 8191, .available = 2, .total = 100, .unit = 4096, .fits = true},
+      {.name = "full", .size = 1, .available = 0, .total = 100, .unit = 4096, .fits = false},
+      {.name = "no figures (ramfs, tmpfs without a size)",
+       .size = 4 << 20,
+       .available = 0,
+       .total = 0,
+       .unit = 4096,
+       .fits = true},
+      {.name = "no block size", .size = 4 << 20, .available = 0, .total = 100, .unit = 0, .fits = true},
   };
   for (const Case& c : cases)
     EXPECT_EQ(spaceFits(c.size, c.available, c.total, c.unit), c.fits) << c.name;

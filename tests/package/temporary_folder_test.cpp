@@ -15,7 +15,7 @@
 
 #include "package/copy_removal_on_signal.h"
 #include "package/temporary_folder.h"
-#include "tests/package/scratch_folder.h"
+#include "tests/support/test_support.h"
 
 using namespace orventa;
 
@@ -148,28 +148,40 @@ TEST(PrivateCopyInTemporaryFolder, FailuresWhereNoFolderHelps) {
   const struct {
     const char* name;
     TemporaryFolderOperations operations;
-    std::function<void(const std::string&)> beforeCopy;
+    std::function<void(const std::string&)> beforeCopy = {};  // none: nothing happens first
     std::string error;
     std::vector<std::string> records;
   } cases[] = {
-      {"the fallback is held to the same rule", fakeOperations("/t", "/f", {"/t", "/f"}), {},
-       "Cannot create a private copy in /f: " + permission,
-       {"temporary folder \"/t\" refused: \"/t\" may be written by other users and has no sticky bit; using \"/f\"",
-        "temporary folder \"/f\" refused: \"/f\" may be written by other users and has no sticky bit"}},
-      {"an unsafe fallback after a failed creation", fakeOperations("/t", "/f", {"/f"}),
-       [](const std::string& folder) { failWith(EROFS, folder); }, "Cannot create a private copy in /f: " + permission,
-       {"temporary folder \"/t\" refused: \"Cannot create /t/x: " + systemText(EROFS) + "\"; using \"/f\"",
-        "temporary folder \"/f\" refused: \"/f\" may be written by other users and has no sticky bit"}},
-      {"creation fails in both: the fallback's error", fakeOperations("/t", "/f"),
-       [](const std::string& folder) { failWith(folder == "/t" ? EROFS : ENOSPC, folder); },
-       "Cannot create /f/x: " + systemText(ENOSPC),
-       {"temporary folder \"/t\" refused: \"Cannot create /t/x: " + systemText(EROFS) + "\"; using \"/f\"",
-        "temporary folder \"/f\" refused: \"Cannot create /f/x: " + systemText(ENOSPC) + "\""}},
-      {"the fallback itself (no TMPDIR) is tried once", fakeOperations("/f", "/f"),
-       [](const std::string& folder) { failWith(EACCES, folder); }, "Cannot create /f/x: " + permission,
-       {"temporary folder \"/f\" refused: \"Cannot create /f/x: " + permission + "\""}},
-      {"another error passes through at once", fakeOperations("/t", "/f"),
-       [](const std::string& folder) { failWith(EIO, folder); }, "Cannot create /t/x: " + systemText(EIO), {}},
+      {.name = "the fallback is held to the same rule",
+       .operations = fakeOperations("/t", "/f", {"/t", "/f"}),
+       .error = "Cannot create a private copy in /f: " + permission,
+       .records = {"temporary folder \"/t\" refused: \"/t\" may be written by other users and has no sticky bit; "
+                   "using \"/f\"",
+                   "temporary folder \"/f\" refused: \"/f\" may be written by other users and has no sticky bit"}},
+      {.name = "an unsafe fallback after a failed creation",
+       .operations = fakeOperations("/t", "/f", {"/f"}),
+       .beforeCopy = [](const std::string& folder) { failWith(EROFS, folder); },
+       .error = "Cannot create a private copy in /f: " + permission,
+       .records = {"temporary folder \"/t\" refused: \"Cannot create /t/x: " + systemText(EROFS) +
+                       "\"; using \"/f\"",
+                   "temporary folder \"/f\" refused: \"/f\" may be written by other users and has no sticky bit"}},
+      {.name = "creation fails in both: the fallback's error",
+       .operations = fakeOperations("/t", "/f"),
+       .beforeCopy = [](const std::string& folder) { failWith(folder == "/t" ? EROFS : ENOSPC, folder); },
+       .error = "Cannot create /f/x: " + systemText(ENOSPC),
+       .records = {"temporary folder \"/t\" refused: \"Cannot create /t/x: " + systemText(EROFS) +
+                       "\"; using \"/f\"",
+                   "temporary folder \"/f\" refused: \"Cannot create /f/x: " + systemText(ENOSPC) + "\""}},
+      {.name = "the fallback itself (no TMPDIR) is tried once",
+       .operations = fakeOperations("/f", "/f"),
+       .beforeCopy = [](const std::string& folder) { failWith(EACCES, folder); },
+       .error = "Cannot create /f/x: " + permission,
+       .records = {"temporary folder \"/f\" refused: \"Cannot create /f/x: " + permission + "\""}},
+      {.name = "another error passes through at once",
+       .operations = fakeOperations("/t", "/f"),
+       .beforeCopy = [](const std::string& folder) { failWith(EIO, folder); },
+       .error = "Cannot create /t/x: " + systemText(EIO),
+       .records = {}},
   };
   for (const auto& c : cases) {
     int copies = 0;

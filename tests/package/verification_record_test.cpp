@@ -32,11 +32,11 @@ struct Scenario {
   const char* name;
   bool present = true;
   int readErrno = 0;
-  std::string expectedDigest;  // empty: contentsDigest
+  std::string expectedDigest = {};  // empty: contentsDigest
+  std::string copyFailure = {};     // what() of a copy that cannot be made; empty: it can
   CommandResult signature{0, "1. Developer ID Installer: Example (TEAM123456)\n"};
   CommandResult assessment{0, "accepted\n"};
   std::vector<std::string> want;
-  std::string copyFailure = {};  // what() of a copy that cannot be made; empty: it can
 };
 
 std::vector<std::string> recordsOf(const Scenario& s) {
@@ -78,21 +78,33 @@ TEST(VerificationRecord, EachStepAndItsResult) {
   const std::string noCopy =
       std::system_error(EROFS, std::system_category(), "Cannot create /t\nx/com.orventa.DriverAssistant.XXXXXX").what();
   const Scenario scenarios[] = {
-      {"passes", true, 0, "", {0, std::string(signer)}, {0, ""},
-       {found, matches, "signature check: exit status 0, signer found", "trust assessment: exit status 0, accepted"}},
-      {"missing", false, 0, "", {}, {}, {"not found among the resources"}},
-      {"unreadable", true, EACCES, "", {}, {}, {found, "cannot be read or copied: " + quotedForLog(unreadable)}},
+      {.name = "passes",
+       .signature = {0, std::string(signer)},
+       .assessment = {0, ""},
+       .want = {found, matches, "signature check: exit status 0, signer found",
+                "trust assessment: exit status 0, accepted"}},
+      {.name = "missing", .present = false, .want = {"not found among the resources"}},
+      {.name = "unreadable",
+       .readErrno = EACCES,
+       .want = {found, "cannot be read or copied: " + quotedForLog(unreadable)}},
       // The path of the temporary folder may hold a line feed: quoted, it stays on one line.
-      {"no copy", true, 0, "", {}, {}, {found, "cannot be copied: " + quotedForLog(noCopy)},
-       "Cannot create /t\nx/com.orventa.DriverAssistant.XXXXXX"},
-      {"digest differs in letter case only", true, 0, upper, {}, {},
-       {found, "digest: mismatch, expected " + upper + ", actual " + std::string(contentsDigest)}},
-      {"another signer", true, 0, "", {0, "Developer ID Installer: Other (X)"}, {},
-       {found, matches, "signature check: exit status 0, signer not found"}},
-      {"signature check fails naming the signer", true, 0, "", {1, std::string(signer)}, {},
-       {found, matches, "signature check: exit status 1, signer found"}},
-      {"assessment refuses", true, 0, "", {0, std::string(signer)}, {3, "rejected"},
-       {found, matches, "signature check: exit status 0, signer found", "trust assessment: exit status 3, refused"}},
+      {.name = "no copy",
+       .copyFailure = "Cannot create /t\nx/com.orventa.DriverAssistant.XXXXXX",
+       .want = {found, "cannot be copied: " + quotedForLog(noCopy)}},
+      {.name = "digest differs in letter case only",
+       .expectedDigest = upper,
+       .want = {found, "digest: mismatch, expected " + upper + ", actual " + std::string(contentsDigest)}},
+      {.name = "another signer",
+       .signature = {0, "Developer ID Installer: Other (X)"},
+       .want = {found, matches, "signature check: exit status 0, signer not found"}},
+      {.name = "signature check fails naming the signer",
+       .signature = {1, std::string(signer)},
+       .want = {found, matches, "signature check: exit status 1, signer found"}},
+      {.name = "assessment refuses",
+       .signature = {0, std::string(signer)},
+       .assessment = {3, "rejected"},
+       .want = {found, matches, "signature check: exit status 0, signer found",
+                "trust assessment: exit status 3, refused"}},
   };
   for (const Scenario& s : scenarios) EXPECT_EQ(recordsOf(s), s.want) << s.name;
 }

@@ -21,14 +21,14 @@ struct Shown {
   std::string title;
   std::string message;
   std::vector<std::string> buttons;
-  int style;
+  AlertStyle style;
   bool operator==(const Shown&) const = default;
 };
 
 std::ostream& operator<<(std::ostream& out, const Shown& shown) {
   out << "{\"" << shown.title << "\", \"" << shown.message << "\", [";
   for (const auto& button : shown.buttons) out << '"' << button << "\" ";
-  return out << "], style " << shown.style << "}";
+  return out << "], style " << static_cast<int>(shown.style) << "}";
 }
 
 const std::string osVersion = "Version 14.2 (Build 23C64)";
@@ -42,58 +42,74 @@ const Shown checkCompleteNoPort{
         "\n\nThe required WCH driver is already installed and enabled. No installation is needed.\n\n"
         "Connect the alarm light later to check its serial port.",
     {"OK"},
-    1};
+    AlertStyle::informational};
 const Shown checkCompleteWithPort{
     "Driver Check Complete",
     environment +
         "\n\nThe required WCH driver is already installed and enabled. No installation is needed.\n\n"
         "A WCH serial port is also present.",
     {"OK"},
-    1};
+    AlertStyle::informational};
 const Shown needsAttention{
     "Driver Needs Attention",
     environment +
         "\n\nThe WCH driver is installed but not enabled. Check System Settings > Privacy & Security and restart "
         "the Mac.\n\nOpen the signed installer to complete or repair the installation?",
     {"Open Installer", "Cancel"},
-    0};
+    AlertStyle::warning};
 const Shown required{"Driver Required",
                      environment + "\n\nThe required WCH driver is not installed. Install it now?",
                      {"Install Driver", "Cancel"},
-                     0};
+                     AlertStyle::warning};
 const Shown completeInstallation{"Complete the WCH Installation",
                                  "Finish the steps in the macOS Installer window. Then return here and click "
                                  "Recheck.",
                                  {"Recheck", "Close"},
-                                 1};
+                                 AlertStyle::informational};
 const Shown notDetected{"Driver Not Detected",
                         "The installer closed, but the required driver was not detected. Open this assistant "
                         "again or contact ORVENTA support.",
                         {"OK"},
-                        2};
+                        AlertStyle::critical};
 const Shown approvalOrRestart{"Approval or Restart Required",
                               "The driver is installed but not enabled yet. Approve WCH in System Settings > "
                               "Privacy & Security if requested, restart the Mac, and open this assistant again.",
                               {"OK"},
-                              0};
+                              AlertStyle::warning};
 const Shown installationComplete{
-    "Installation Complete", "The required WCH driver is installed and enabled.", {"OK"}, 1};
+    "Installation Complete", "The required WCH driver is installed and enabled.", {"OK"}, AlertStyle::informational};
 
-Shown unableToContinue(const std::string& message) { return {"Unable to Continue", message, {"OK"}, 2}; }
+Shown unableToContinue(const std::string& message) {
+  return {"Unable to Continue", message, {"OK"}, AlertStyle::critical};
+}
 
 enum class PackageOutcome { path, assistantError, platformError };
 
 constexpr AlertResponse first = 1000, second = 1001;
 
+// How often the flow calls each operation in one run.
+struct Calls {
+  int driverState;
+  int embeddedPackage;
+  int open;
+  bool operator==(const Calls&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Calls& calls) {
+  return out << "{driverState " << calls.driverState << ", embeddedPackage " << calls.embeddedPackage << ", open "
+             << calls.open << "}";
+}
+
 struct FlowRun {
   const char* name;
-  std::vector<DriverState> states;      // answers of driverState(), in order
-  std::optional<std::vector<std::string>> devices; // the listing of /dev; none: it fails
-  PackageOutcome package;
-  bool opens;                           // what opening the package answers
-  std::vector<AlertResponse> responses; // answers to the alerts, in order
-  std::vector<Shown> alerts;            // the alerts expected, in order
-  int driverStateCalls, embeddedPackageCalls, openCalls;
+  std::vector<DriverState> states;  // answers of driverState(), in order
+  // The listing of /dev, read only when the driver is enabled; none: it fails.
+  std::optional<std::vector<std::string>> devices = std::nullopt;
+  PackageOutcome package = PackageOutcome::path;
+  bool opens = true;                     // what opening the package answers
+  std::vector<AlertResponse> responses;  // answers to the alerts, in order
+  std::vector<Shown> alerts;             // the alerts expected, in order
+  Calls calls;
 };
 
 using S = DriverState;
@@ -101,39 +117,88 @@ using Names = std::vector<std::string>;
 const std::string packagePath = "/Applications/Driver Assistant.app/Contents/Resources/CH34xVCPDriver.pkg";
 
 const std::vector<FlowRun> runs = {
-    {"enabled, no port", {S::enabled}, Names{"tty", "cu.Bluetooth"}, PackageOutcome::path, true, {first},
-     {checkCompleteNoPort}, 1, 0, 0},
-    {"enabled, a port, answered with another response", {S::enabled}, Names{"cu.wchusbserial1410"},
-     PackageOutcome::path, true, {second}, {checkCompleteWithPort}, 1, 0, 0},
-    {"enabled, /dev cannot be listed", {S::enabled}, std::nullopt, PackageOutcome::path, true, {first},
-     {checkCompleteNoPort}, 1, 0, 0},
-    {"not installed, Cancel", {S::notInstalled}, {}, PackageOutcome::path, true, {second}, {required}, 1, 0, 0},
-    {"not enabled, Cancel", {S::installedNotEnabled}, {}, PackageOutcome::path, true, {second}, {needsAttention},
-     1, 0, 0},
-    {"not installed, an unexpected response counts as Cancel", {S::notInstalled}, {}, PackageOutcome::path, true,
-     {-1000}, {required}, 1, 0, 0},
-    {"not enabled, an unexpected response counts as Cancel", {S::installedNotEnabled}, {}, PackageOutcome::path,
-     true, {-1000}, {needsAttention}, 1, 0, 0},
-    {"not installed, Install, an unexpected response at the wait counts as Close", {S::notInstalled}, {},
-     PackageOutcome::path, true, {first, -1000}, {required, completeInstallation}, 1, 1, 1},
-    {"not installed, Install, Recheck, still missing", {S::notInstalled, S::notInstalled}, {},
-     PackageOutcome::path, true, {first, first, first}, {required, completeInstallation, notDetected}, 2, 1, 1},
-    {"not installed, Install, Recheck, not enabled", {S::notInstalled, S::installedNotEnabled}, {},
-     PackageOutcome::path, true, {first, first, first}, {required, completeInstallation, approvalOrRestart}, 2, 1,
-     1},
-    {"not enabled, Open Installer, Recheck, enabled", {S::installedNotEnabled, S::enabled}, Names{"cu.wchusbserial"},
-     PackageOutcome::path, true, {first, first, first}, {needsAttention, completeInstallation, installationComplete},
-     2, 1, 1},
-    {"not installed, Install, Close", {S::notInstalled}, {}, PackageOutcome::path, true, {first, second},
-     {required, completeInstallation}, 1, 1, 1},
-    {"not installed, Install, the package fails its check", {S::notInstalled}, {}, PackageOutcome::assistantError,
-     true, {first, first}, {required, unableToContinue("The embedded WCH package failed its SHA-256 check.")}, 1, 1,
-     0},
-    {"not enabled, Open Installer, the package cannot be read", {S::installedNotEnabled}, {},
-     PackageOutcome::platformError, true, {first, first},
-     {needsAttention, unableToContinue("Permission denied")}, 1, 1, 0},
-    {"not installed, Install, the package cannot be opened", {S::notInstalled}, {}, PackageOutcome::path, false,
-     {first, first}, {required, unableToContinue("macOS could not open the WCH installer.")}, 1, 1, 1},
+    {.name = "enabled, no port",
+     .states = {S::enabled},
+     .devices = Names{"tty", "cu.Bluetooth"},
+     .responses = {first},
+     .alerts = {checkCompleteNoPort},
+     .calls = {.driverState = 1, .embeddedPackage = 0, .open = 0}},
+    {.name = "enabled, a port, answered with another response",
+     .states = {S::enabled},
+     .devices = Names{"cu.wchusbserial1410"},
+     .responses = {second},
+     .alerts = {checkCompleteWithPort},
+     .calls = {.driverState = 1, .embeddedPackage = 0, .open = 0}},
+    {.name = "enabled, /dev cannot be listed",
+     .states = {S::enabled},
+     .devices = std::nullopt,
+     .responses = {first},
+     .alerts = {checkCompleteNoPort},
+     .calls = {.driverState = 1, .embeddedPackage = 0, .open = 0}},
+    {.name = "not installed, Cancel",
+     .states = {S::notInstalled},
+     .responses = {second},
+     .alerts = {required},
+     .calls = {.driverState = 1, .embeddedPackage = 0, .open = 0}},
+    {.name = "not enabled, Cancel",
+     .states = {S::installedNotEnabled},
+     .responses = {second},
+     .alerts = {needsAttention},
+     .calls = {.driverState = 1, .embeddedPackage = 0, .open = 0}},
+    {.name = "not installed, an unexpected response counts as Cancel",
+     .states = {S::notInstalled},
+     .responses = {-1000},
+     .alerts = {required},
+     .calls = {.driverState = 1, .embeddedPackage = 0, .open = 0}},
+    {.name = "not enabled, an unexpected response counts as Cancel",
+     .states = {S::installedNotEnabled},
+     .responses = {-1000},
+     .alerts = {needsAttention},
+     .calls = {.driverState = 1, .embeddedPackage = 0, .open = 0}},
+    {.name = "not installed, Install, an unexpected response at the wait counts as Close",
+     .states = {S::notInstalled},
+     .responses = {first, -1000},
+     .alerts = {required, completeInstallation},
+     .calls = {.driverState = 1, .embeddedPackage = 1, .open = 1}},
+    {.name = "not installed, Install, Recheck, still missing",
+     .states = {S::notInstalled, S::notInstalled},
+     .responses = {first, first, first},
+     .alerts = {required, completeInstallation, notDetected},
+     .calls = {.driverState = 2, .embeddedPackage = 1, .open = 1}},
+    {.name = "not installed, Install, Recheck, not enabled",
+     .states = {S::notInstalled, S::installedNotEnabled},
+     .responses = {first, first, first},
+     .alerts = {required, completeInstallation, approvalOrRestart},
+     .calls = {.driverState = 2, .embeddedPackage = 1, .open = 1}},
+    {.name = "not enabled, Open Installer, Recheck, enabled",
+     .states = {S::installedNotEnabled, S::enabled},
+     .devices = Names{"cu.wchusbserial"},
+     .responses = {first, first, first},
+     .alerts = {needsAttention, completeInstallation, installationComplete},
+     .calls = {.driverState = 2, .embeddedPackage = 1, .open = 1}},
+    {.name = "not installed, Install, Close",
+     .states = {S::notInstalled},
+     .responses = {first, second},
+     .alerts = {required, completeInstallation},
+     .calls = {.driverState = 1, .embeddedPackage = 1, .open = 1}},
+    {.name = "not installed, Install, the package fails its check",
+     .states = {S::notInstalled},
+     .package = PackageOutcome::assistantError,
+     .responses = {first, first},
+     .alerts = {required, unableToContinue("The embedded WCH package failed its SHA-256 check.")},
+     .calls = {.driverState = 1, .embeddedPackage = 1, .open = 0}},
+    {.name = "not enabled, Open Installer, the package cannot be read",
+     .states = {S::installedNotEnabled},
+     .package = PackageOutcome::platformError,
+     .responses = {first, first},
+     .alerts = {needsAttention, unableToContinue("Permission denied")},
+     .calls = {.driverState = 1, .embeddedPackage = 1, .open = 0}},
+    {.name = "not installed, Install, the package cannot be opened",
+     .states = {S::notInstalled},
+     .opens = false,
+     .responses = {first, first},
+     .alerts = {required, unableToContinue("macOS could not open the WCH installer.")},
+     .calls = {.driverState = 1, .embeddedPackage = 1, .open = 1}},
 };
 
 /// Operations that play one run's script and count the calls.
@@ -181,7 +246,7 @@ struct Script {
     };
     o.showAlert = [this](const std::string& title, const std::string& message,
                          const std::vector<std::string>& buttons, AlertStyle style) {
-      shown.push_back({title, message, buttons, static_cast<int>(style)});
+      shown.push_back({title, message, buttons, style});
       if (responses.empty()) throw std::logic_error("an alert more than scripted: " + title);
       const AlertResponse response = responses.front();
       responses.pop_front();
@@ -198,9 +263,10 @@ TEST(AssistantFlow, EveryPathShowsItsAlertsAndCallsEachOperationAsOftenAsItShoul
     runAssistant(script.operations());
 
     EXPECT_EQ(script.shown, run.alerts);
-    EXPECT_EQ(script.driverStateCalls, run.driverStateCalls);
-    EXPECT_EQ(script.embeddedPackageCalls, run.embeddedPackageCalls);
-    EXPECT_EQ(script.opened.size(), static_cast<std::size_t>(run.openCalls));
+    EXPECT_EQ((Calls{.driverState = script.driverStateCalls,
+                     .embeddedPackage = script.embeddedPackageCalls,
+                     .open = static_cast<int>(script.opened.size())}),
+              run.calls);
     for (const auto& path : script.opened) EXPECT_EQ(path, packagePath) << "the package goes to the open unchanged";
     // /dev is looked at only when the driver is already enabled.
     const bool scanned = run.states.front() == S::enabled;
@@ -217,20 +283,29 @@ TEST(AssistantFlow, OnMacOS15BothApprovalAlertsNameTheDriverExtensionsPane) {
           "Extensions > Driver Extensions and restart the Mac.\n\nOpen the signed installer to complete or repair "
           "the installation?",
       {"Open Installer", "Cancel"},
-      0};
+      AlertStyle::warning};
   const Shown approvalOrRestartOn15{
       "Approval or Restart Required",
       "The driver is installed but not enabled yet. Approve WCH in System Settings > General > Login Items & "
       "Extensions > Driver Extensions if requested, restart the Mac, and open this assistant again.",
       {"OK"},
-      0};
-  const FlowRun run{"not enabled, Open Installer, Recheck, still not enabled",
-                    {S::installedNotEnabled, S::installedNotEnabled}, {}, PackageOutcome::path, true,
-                    {first, first, first}, {needsAttentionOn15, completeInstallation, approvalOrRestartOn15}, 2, 1, 1};
+      AlertStyle::warning};
+  const FlowRun run{.name = "not enabled, Open Installer, Recheck, still not enabled",
+                    .states = {S::installedNotEnabled, S::installedNotEnabled},
+                    .responses = {first, first, first},
+                    .alerts = {needsAttentionOn15, completeInstallation, approvalOrRestartOn15},
+                    .calls = {.driverState = 2, .embeddedPackage = 1, .open = 1}};
   Script script(run);
   script.macOSMajorVersion = 15;
   runAssistant(script.operations());
   EXPECT_EQ(script.shown, run.alerts);
+}
+
+TEST(AssistantFlow, AlertStylesAreAppKitsNumbers) {
+  // The alert passes its style to AppKit as this number.
+  EXPECT_EQ(static_cast<int>(AlertStyle::warning), 0);
+  EXPECT_EQ(static_cast<int>(AlertStyle::informational), 1);
+  EXPECT_EQ(static_cast<int>(AlertStyle::critical), 2);
 }
 
 TEST(AssistantFlow, ReadsTheOsVersionBeforeAnythingElse) {

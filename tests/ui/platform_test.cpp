@@ -15,16 +15,16 @@ TEST(OpenWithXdgOpen, IsYesExactlyWhenXdgOpenStartsAndExits0) {
   const std::string path = "/tmp/a folder/CH34xVCPDriver.pkg";
   struct Case {
     const char* name;
-    int status;
-    bool starts;
-    bool opened;
+    bool starts = true;
     bool timesOut = false;
+    int status = 0;
+    bool opened;
   } cases[] = {
-      {"exit 0", 0, true, true},
-      {"exit 3", 3, true, false},
-      {"killed by a signal", -9, true, false},
-      {"cannot start", 0, false, false},
-      {"does not finish in time", 0, true, false, true},
+      {.name = "exit 0", .status = 0, .opened = true},
+      {.name = "exit 3", .status = 3, .opened = false},
+      {.name = "killed by a signal", .status = -9, .opened = false},
+      {.name = "cannot start", .starts = false, .opened = false},
+      {.name = "does not finish in time", .timesOut = true, .opened = false},
   };
   for (const auto& c : cases) {
     std::vector<std::string> calls;

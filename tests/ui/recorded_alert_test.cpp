@@ -13,15 +13,20 @@ TEST(LoggedPresenter, RecordsTheTitleAndTheAnswer) {
   struct Case {
     const char* name;
     AlertResponse response;
-    bool endOfInput;
+    bool endOfInput = false;
     std::string want;
   };
   const Case cases[] = {
-      {"first button", 1000, false, "alert \"Driver Required\": \"Install Driver\""},
-      {"second button", 1001, false, "alert \"Driver Required\": \"Cancel\""},
-      {"end of input", 1001, true, "alert \"Driver Required\": end of input, \"Cancel\""},
-      {"a response that is no button", 1002, false, "alert \"Driver Required\": response 1002"},
-      {"below the first button", -1000, false, "alert \"Driver Required\": response -1000"},
+      {.name = "first button", .response = 1000, .want = "alert \"Driver Required\": \"Install Driver\""},
+      {.name = "second button", .response = 1001, .want = "alert \"Driver Required\": \"Cancel\""},
+      {.name = "end of input",
+       .response = 1001,
+       .endOfInput = true,
+       .want = "alert \"Driver Required\": end of input, \"Cancel\""},
+      {.name = "a response that is no button",
+       .response = 1002,
+       .want = "alert \"Driver Required\": response 1002"},
+      {.name = "below the first button", .response = -1000, .want = "alert \"Driver Required\": response -1000"},
   };
   for (const Case& c : cases) {
     std::vector<std::pair<LogCategory, std::string>> records;

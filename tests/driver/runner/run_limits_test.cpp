@@ -31,6 +31,9 @@ using Clock = std::chrono::steady_clock;
 
 const std::string child = RUNNER_CHILD;
 
+constexpr int timeLimitCode = static_cast<int>(RunLimitError::Code::timeLimit);
+constexpr int outputLimitCode = static_cast<int>(RunLimitError::Code::outputLimit);
+
 TEST(RunLimitError, NamesTheToolAndTheLimit) {
   struct Case {
     RunLimitError error;
@@ -38,22 +41,33 @@ TEST(RunLimitError, NamesTheToolAndTheLimit) {
     std::string message;
   };
   const Case cases[] = {
-      {RunLimitError::timeLimitPassed("/usr/sbin/spctl", 300s), 6, "/usr/sbin/spctl did not finish within 300 seconds."},
-      {RunLimitError::timeLimitPassed("/usr/bin/systemextensionsctl", 60s), 6,
+      {RunLimitError::timeLimitPassed("/usr/sbin/spctl", 300s), timeLimitCode,
+       "/usr/sbin/spctl did not finish within 300 seconds."},
+      {RunLimitError::timeLimitPassed("/usr/bin/systemextensionsctl", 60s), timeLimitCode,
        "/usr/bin/systemextensionsctl did not finish within 60 seconds."},
-      {RunLimitError::timeLimitPassed("/usr/sbin/pkgutil", 1s), 6, "/usr/sbin/pkgutil did not finish within 1 second."},
-      {RunLimitError::timeLimitPassed("/bin/x", 250ms), 6, "/bin/x did not finish within 0.25 seconds."},
-      {RunLimitError::outputLimitPassed("/usr/sbin/pkgutil", toolOutputLimit), 7,
+      {RunLimitError::timeLimitPassed("/usr/sbin/pkgutil", 1s), timeLimitCode,
+       "/usr/sbin/pkgutil did not finish within 1 second."},
+      {RunLimitError::timeLimitPassed("/bin/x", 250ms), timeLimitCode, "/bin/x did not finish within 0.25 seconds."},
+      {RunLimitError::outputLimitPassed("/usr/sbin/pkgutil", toolOutputLimit), outputLimitCode,
        "/usr/sbin/pkgutil wrote more than 16 MiB of output."},
-      {RunLimitError::outputLimitPassed("/bin/x", std::size_t(1) << 30), 7, "/bin/x wrote more than 1 GiB of output."},
-      {RunLimitError::outputLimitPassed("/bin/x", 3 << 20), 7, "/bin/x wrote more than 3 MiB of output."},
-      {RunLimitError::outputLimitPassed("/bin/x", 1000), 7, "/bin/x wrote more than 1000 bytes of output."},
+      {RunLimitError::outputLimitPassed("/bin/x", std::size_t(1) << 30), outputLimitCode,
+       "/bin/x wrote more than 1 GiB of output."},
+      {RunLimitError::outputLimitPassed("/bin/x", 3 << 20), outputLimitCode, "/bin/x wrote more than 3 MiB of output."},
+      {RunLimitError::outputLimitPassed("/bin/x", 1000), outputLimitCode,
+       "/bin/x wrote more than 1000 bytes of output."},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(c.error.what(), c.message);
     EXPECT_EQ(c.error.code(), c.code) << c.message;
     EXPECT_EQ(RunLimitError::domain, "ORVENTADriverAssistant");
   }
+}
+
+TEST(RunLimitError, CodesFollowTheAssistantsOwn) {
+  // The assistant's own failures are numbered from 1; the limits go on after
+  // them in the same domain, and the numbers are what support reads.
+  EXPECT_EQ(timeLimitCode, 6);
+  EXPECT_EQ(outputLimitCode, 7);
 }
 
 // Runs `steps` with `limit` and expects the time-limit failure; gives how
@@ -65,7 +79,7 @@ Clock::duration timedOutAfter(const std::vector<std::string>& steps, std::chrono
     run(child, steps, limit);
     ADD_FAILURE() << name << ": the run ended normally";
   } catch (const RunLimitError& e) {
-    EXPECT_EQ(e.code(), 6) << name;
+    EXPECT_EQ(e.code(), timeLimitCode) << name;
     EXPECT_EQ(e.what(), child + " did not finish within 0.3 seconds.") << name;
   }
   return Clock::now() - start;
@@ -110,18 +124,27 @@ TEST(RunTimeLimit, AProgramStoppedPastTheLimitTakesTheResultOfAToolThatEnded) {
   // then is ended at its limit all the same.
   struct Case {
     const char* name;
-    bool captureOutput;
+    bool captureOutput = true;  // false: run as an opener, without output
     std::vector<std::string> steps;
     std::optional<std::int32_t> status;  // nullopt: the time-limit failure
-    std::string output;
+    std::string output = {};
   };
   const Case cases[] = {
-      {"stopped while reading output", true,
-       {"out", "a", "stop-parent", "900", "sleep", "50", "out", "b", "exit", "3"}, 3, "ab"},
-      {"stopped after end of file", true, {"out", "a", "close", "stop-parent", "900", "sleep", "50", "exit", "4"}, 4,
-       "a"},
-      {"stopped while an opener ran", false, {"stop-parent", "900", "sleep", "50", "exit", "5"}, 5, ""},
-      {"a tool that still runs afterwards", true, {"stop-parent", "900", "sleep", "60000"}, std::nullopt, ""},
+      {.name = "stopped while reading output",
+       .steps = {"out", "a", "stop-parent", "900", "sleep", "50", "out", "b", "exit", "3"},
+       .status = 3,
+       .output = "ab"},
+      {.name = "stopped after end of file",
+       .steps = {"out", "a", "close", "stop-parent", "900", "sleep", "50", "exit", "4"},
+       .status = 4,
+       .output = "a"},
+      {.name = "stopped while an opener ran",
+       .captureOutput = false,
+       .steps = {"stop-parent", "900", "sleep", "50", "exit", "5"},
+       .status = 5},
+      {.name = "a tool that still runs afterwards",
+       .steps = {"stop-parent", "900", "sleep", "60000"},
+       .status = std::nullopt},
   };
   for (const Case& c : cases) {
     const Clock::time_point start = Clock::now();
@@ -205,7 +228,7 @@ TEST(RunOutputLimit, FailsPastTheLimitAndEndsTheTool) {
       EXPECT_EQ(result.output.size(), 2 * c.floodEach) << c.name;
     } catch (const RunLimitError& e) {
       EXPECT_TRUE(c.fails) << c.name;
-      EXPECT_EQ(e.code(), 7) << c.name;
+      EXPECT_EQ(e.code(), outputLimitCode) << c.name;
       EXPECT_EQ(e.what(), child + " wrote more than " +
                               (c.limit == 1 << 20 ? std::string("1 MiB") : std::to_string(c.limit) + " bytes") +
                               " of output.")

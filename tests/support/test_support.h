@@ -1,11 +1,11 @@
 #pragma once
-// Runs part of a test as a user without privileges, as the assistant runs on
-// a Mac: the tests run as root here, and root passes every permission check,
-// so whatever depends on one (a folder mode, a folder that resists removal)
-// must be tried as another user.
+// What the tests share: a file's whole text, a fresh folder under the
+// system's temporary folder, a TMPDIR setting for one test, and a part of a
+// test run as a user without privileges. Written for Linux and macOS alike.
 
 #include <grp.h>
 #include <pwd.h>
+#include <stdlib.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,10 +15,88 @@
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
+#include <sstream>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <system_error>
+
+/// The whole contents of `path`, byte for byte; empty when it cannot be read.
+inline std::string fileText(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+/// A fresh folder under the system's temporary folder, removed with
+/// everything in it when the test ends.
+class ScratchFolder {
+ public:
+  /// `name` and six random characters name the folder.
+  explicit ScratchFolder(std::string_view name = "package-test") {
+    std::string pattern = (std::filesystem::temp_directory_path() / (std::string(name) + "-XXXXXX")).string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+
+  /// Writes `contents` to the file `name` in the folder; returns its path.
+  /// Throws when it cannot be written whole.
+  std::string write(const std::string& name, std::string_view contents) const {
+    return writeTo(path_ / name, contents);
+  }
+
+  /// Writes `contents` to `file`; returns its path.
+  static std::string writeTo(const std::filesystem::path& file, std::string_view contents) {
+    std::ofstream out(file, std::ios::binary);
+    out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
+    out.close();
+    if (!out) throw std::runtime_error("cannot write " + file.string());
+    return file.string();
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
+/// Sets TMPDIR (or unsets it, for nothing) for one test.
+class TemporaryFolderSetting {
+ public:
+  explicit TemporaryFolderSetting(const std::optional<std::string>& value) {
+    if (const char* old = std::getenv("TMPDIR")) old_ = old;
+    if (value) {
+      ::setenv("TMPDIR", value->c_str(), 1);
+    } else {
+      ::unsetenv("TMPDIR");
+    }
+  }
+  ~TemporaryFolderSetting() {
+    if (old_) {
+      ::setenv("TMPDIR", old_->c_str(), 1);
+    } else {
+      ::unsetenv("TMPDIR");
+    }
+  }
+
+ private:
+  std::optional<std::string> old_;
+};
+
+// Parts of a test run as a user without privileges, as the assistant runs on
+// a Mac: the tests run as root here, and root passes every permission check,
+// so whatever depends on one (a folder mode, a folder that resists removal)
+// must be tried as another user.
 
 /// The user such a part runs as: "nobody" when this process is root, else
 /// this process's own user. Nothing when root and there is no "nobody".
