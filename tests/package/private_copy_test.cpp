@@ -252,16 +252,26 @@ TEST(StaleCopies, OnlyOurOwnOldPrivateFolders) {
     FileStatus entry;
     bool stale;
   } cases[] = {
-      {"an old copy", {"com.orventa.DriverAssistant.a1B2c3", true, user, 0700, now - day - 1}, true},
-      {"a copy exactly one day old", {"com.orventa.DriverAssistant.a1B2c3", true, user, 0700, now - day}, false},
-      {"a fresh copy", {"com.orventa.DriverAssistant.a1B2c3", true, user, 0700, now - 60}, false},
-      {"another user's", {"com.orventa.DriverAssistant.a1B2c3", true, user + 1, 0700, now - 2 * day}, false},
-      {"opened up to others", {"com.orventa.DriverAssistant.a1B2c3", true, user, 0755, now - 2 * day}, false},
-      {"with the sticky bit", {"com.orventa.DriverAssistant.a1B2c3", true, user, 01700, now - 2 * day}, false},
-      {"not a folder", {"com.orventa.DriverAssistant.a1B2c3", false, user, 0700, now - 2 * day}, false},
-      {"another program's", {"com.orventa.Other.a1B2c3", true, user, 0700, now - 2 * day}, false},
-      {"the bare prefix", {"com.orventa.DriverAssistant.", true, user, 0700, now - 2 * day}, false},
-      {"the prefix in another case", {"com.orventa.driverassistant.a1B2c3", true, user, 0700, now - 2 * day}, false},
+      {"an old copy", {.name = "com.orventa.DriverAssistant.a1B2c3",
+        .isFolder = true, .owner = user, .permissions = 0700, .modified = now - day - 1}, true},
+      {"a copy exactly one day old", {.name = "com.orventa.DriverAssistant.a1B2c3",
+        .isFolder = true, .owner = user, .permissions = 0700, .modified = now - day}, false},
+      {"a fresh copy", {.name = "com.orventa.DriverAssistant.a1B2c3",
+        .isFolder = true, .owner = user, .permissions = 0700, .modified = now - 60}, false},
+      {"another user's", {.name = "com.orventa.DriverAssistant.a1B2c3",
+        .isFolder = true, .owner = user + 1, .permissions = 0700, .modified = now - 2 * day}, false},
+      {"opened up to others", {.name = "com.orventa.DriverAssistant.a1B2c3",
+        .isFolder = true, .owner = user, .permissions = 0755, .modified = now - 2 * day}, false},
+      {"with the sticky bit", {.name = "com.orventa.DriverAssistant.a1B2c3",
+        .isFolder = true, .owner = user, .permissions = 01700, .modified = now - 2 * day}, false},
+      {"not a folder", {.name = "com.orventa.DriverAssistant.a1B2c3",
+        .isFolder = false, .owner = user, .permissions = 0700, .modified = now - 2 * day}, false},
+      {"another program's", {.name = "com.orventa.Other.a1B2c3",
+        .isFolder = true, .owner = user, .permissions = 0700, .modified = now - 2 * day}, false},
+      {"the bare prefix", {.name = "com.orventa.DriverAssistant.",
+        .isFolder = true, .owner = user, .permissions = 0700, .modified = now - 2 * day}, false},
+      {"the prefix in another case", {.name = "com.orventa.driverassistant.a1B2c3",
+        .isFolder = true, .owner = user, .permissions = 0700, .modified = now - 2 * day}, false},
   };
   for (const auto& c : cases) {
     const std::vector<std::string> stale = staleCopies({c.entry}, user, now);

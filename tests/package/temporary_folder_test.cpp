@@ -27,6 +27,11 @@ constexpr std::uint32_t user = 501;
 constexpr std::uint32_t root = 0;
 constexpr std::uint32_t otherUser = 502;
 
+// A folder on the way as lstat() reports it.
+FileStatus folderStatus(std::string name, std::uint32_t owner, std::uint32_t permissions) {
+  return {.name = std::move(name), .isFolder = true, .owner = owner, .permissions = permissions};
+}
+
 TEST(UnsafeFolderReason, OwnersAndModesOfTheLastFolder) {
   const struct {
     std::uint32_t owner;
@@ -48,25 +53,26 @@ TEST(UnsafeFolderReason, OwnersAndModesOfTheLastFolder) {
       {otherUser, 01777, "\"/a/t\" belongs to user 502"},
   };
   for (const auto& c : cases) {
-    const std::vector<FileStatus> folders = {{"/", true, root, 0755}, {"/a", true, root, 0755},
+    const std::vector<FileStatus> folders = {folderStatus("/", root, 0755), folderStatus("/a", root, 0755),
                                              {"/a/t", true, c.owner, c.mode}};
     EXPECT_EQ(unsafeFolderReason(folders, user), c.reason) << "owner " << c.owner << ", mode 0" << std::oct << c.mode;
   }
 }
 
 TEST(UnsafeFolderReason, EveryFolderOnTheWayCounts) {
-  const FileStatus top{"/", true, root, 0755};
-  const FileStatus mine{"/u/t", true, user, 0700};
+  const FileStatus top = folderStatus("/", root, 0755);
+  const FileStatus mine = folderStatus("/u/t", user, 0700);
   const struct {
     const char* name;
     FileStatus middle;
     const char* reason;
   } cases[] = {
-      {"a sound path", {"/u", true, root, 0755}, ""},
-      {"open to all above a private folder", {"/u", true, root, 0777},
+      {"a sound path", folderStatus("/u", root, 0755), ""},
+      {"open to all above a private folder", folderStatus("/u", root, 0777),
        "\"/u\" may be written by other users and has no sticky bit"},
-      {"another user's above", {"/u", true, otherUser, 0755}, "\"/u\" belongs to user 502"},
-      {"a link on the way", {"/u", false, user, 0777}, "\"/u\" is not a folder"},
+      {"another user's above", folderStatus("/u", otherUser, 0755), "\"/u\" belongs to user 502"},
+      {"a link on the way", {.name = "/u", .isFolder = false, .owner = user, .permissions = 0777},
+       "\"/u\" is not a folder"},
   };
   for (const auto& c : cases) EXPECT_EQ(unsafeFolderReason({top, c.middle, mine}, user), c.reason) << c.name;
 }
@@ -118,7 +124,7 @@ TemporaryFolderOperations fakeOperations(std::string requested, std::string fall
   operations.resolve = [](const std::string& folder) { return folder; };
   operations.foldersOnTheWay = [unsafe](const std::string& folder) {
     const bool open = std::find(unsafe.begin(), unsafe.end(), folder) != unsafe.end();
-    return std::vector<FileStatus>{{"/", true, root, 0755}, {folder, true, user, open ? 0777u : 0700u}};
+    return std::vector<FileStatus>{folderStatus("/", root, 0755), folderStatus(folder, user, open ? 0777u : 0700u)};
   };
   operations.longestGuardedPath = 4095;
   return operations;
