@@ -10,13 +10,14 @@ namespace orventa {
 /// The verified embedded installer package, for the Installer: the resource
 /// "CH34xVCPDriver" with the extension "pkg" from the application's main
 /// bundle, copied in one pass into a new private folder under the user's
-/// temporary folder (privateCopyInTemporaryFolder: TMPDIR when no other user can
-/// reach into it, else the system's per-user place) and checked there against the build constants
-/// `expectedInstallerSHA256` and `expectedSigner` with the system tools
+/// temporary folder (privateCopyInTemporaryFolder: TMPDIR when no other
+/// user can reach into it, else the system's per-user place) and checked
+/// there against the build constants `expectedInstallerSHA256` and
+/// `expectedSigner` with the system tools
 /// started through `runner`, a record of each step written to `log` (see
 /// verifiedPackage in package_verification.h). Returns the copy's path;
 /// the copy stays after the program ends, since the Installer may still read
-/// it. Copies that earlier runs left there for more than a day are removed.
+/// it. Copies that earlier runs left there for more than staleCopyAge are removed.
 /// Throws as verifiedPackage() does; a failed check leaves no copy.
 /// Production passes the recorded runner with packageCheckTimeLimit
 /// (app/time_limits.h).
