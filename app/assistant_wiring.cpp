@@ -1,8 +1,9 @@
 #include <iostream>
 
+#include "app/run_record.h"
+#include "app/tool_runners.h"
 #include "app/wiring.h"
 #include "common/directory.h"
-#include "app/time_limits.h"
 #include "driver/driver_state.h"
 #include "package/embedded_package.h"
 #include "package/private_copy.h"
@@ -20,13 +21,13 @@ void runAssistantAfterLaunch(bool withDisplay) {
   operations.macOSMajorVersion = runningMacOSMajorVersion;
   operations.listDirectory = directoryEntries;
   operations.driverState = [] {
-    return driverState(recordedRunner(LogCategory::state, driverQueryTimeLimit), writeSystemLog);
+    return driverState(driverQueryRunner(), writeSystemLog);
   };
   operations.embeddedPackage = [] {
-    return embeddedPackage(recordedRunner(LogCategory::package, packageCheckTimeLimit), writeSystemLog);
+    return embeddedPackage(packageCheckRunner(), writeSystemLog);
   };
   operations.openPackage = [](const std::string& path) {
-    const bool opened = openPackage(path, recordedOpener());
+    const bool opened = openPackage(path, installerOpener());
     logEvent(writeSystemLog, LogCategory::flow, opened ? "installer: opened" : "installer: not opened");
     return opened;
   };

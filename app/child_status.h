@@ -1,6 +1,6 @@
+#pragma once
 
 namespace orventa {
-#pragma once
 
 /// Puts SIGCHLD back to its default action. A launcher may leave it ignored,
 /// and a program inherits that; then the system reaps every child itself and

@@ -1,6 +1,6 @@
+#pragma once
 
 namespace orventa {
-#pragma once
 
 /// True when the platform can show windows. On a Mac always; on X11 when
 /// DISPLAY is set and its server accepts a connection. Touches nothing of

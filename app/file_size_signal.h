@@ -1,6 +1,6 @@
+#pragma once
 
 namespace orventa {
-#pragma once
 
 /// Ignores SIGXFSZ from here on. Its default action ends the program as soon
 /// as a write passes the file-size limit (ulimit -f), with the private copy

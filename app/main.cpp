@@ -1,4 +1,8 @@
-// Process entry: chooses between the self-check and the normal assistant.
+// Process entry: the process set-up, then the mode the arguments choose
+// (app/mode.h), each run by its own function: the self-check
+// (app/self_check.h), the driver-state report (app/driver_state_report.h)
+// or the assistant (ui/assistant_flow.h), wired to the platform in
+// app/wiring.h.
 
 #include "app/application.h"
 #include "app/child_status.h"
@@ -6,9 +10,9 @@
 #include "app/file_size_signal.h"
 #include "app/mode.h"
 #include "app/process_text.h"
-#include "app/self_check.h"
+#include "app/run_record.h"
 #include "app/standard_descriptors.h"
-#include "app/stderr_posix.h"
+#include "app/standard_streams.h"
 #include "app/wiring.h"
 
 #include <string>
@@ -31,10 +35,18 @@ int main(int argc, char** argv, char** envp) {
   resetChildSignalToDefault();
   failWritesPastTheFileSizeLimit();
   reexecuteWithRepairedText(argc, argv, envp);
-  const bool selfCheck = mode == RequestedMode::selfCheck;
-  recordStart(selfCheck);
-  if (selfCheck) return recordEnd(runSelfCheck(realSelfCheckOperations()));
 
+  switch (mode) {
+    case RequestedMode::selfCheck:
+      recordStart("self-check");
+      return recordEnd(runSelfCheck(realSelfCheckOperations()));
+    case RequestedMode::driverState:
+      recordStart("driver state");
+      return recordEnd(reportDriverState(realDriverStateReportOperations()));
+    default:
+      break;
+  }
+  recordStart("normal mode");
   // Without a reachable display GNUstep would abort while creating the
   // application object, so the terminal runs the same step instead.
   if (!displayReachable()) {

@@ -19,14 +19,19 @@ struct SelfCheckOperations {
   std::function<void(std::string_view bytes)> writeError;
 };
 
-/// Runs the self-check and returns the process exit status:
-///  - 1 with no output when a classification rule fails (the package is then
-///    not looked at);
-///  - 1 after writing the failure's description and one line feed when the
-///    package does not verify; the description stays on that one line, its
-///    own line feeds and other control characters (but tabs) written as
-///    \n, \r and \xNN;
-///  - 0 with no output otherwise.
+/// The self-check's exit statuses.
+inline constexpr int selfCheckPassed = 0;
+inline constexpr int selfCheckFailed = 1;
+
+/// Runs the self-check ("--self-check") and returns the process exit status:
+///  - selfCheckFailed with no output when a classification rule fails (the
+///    package is then not looked at);
+///  - selfCheckFailed after writing the failure's description and one line
+///    feed when the package does not verify; the description stays on that
+///    one line (oneLine(), common/one_line.h);
+///  - selfCheckPassed with no output otherwise.
+/// It never asks this Mac for its driver's state: that is
+/// reportDriverState() (app/driver_state_report.h).
 int runSelfCheck(const SelfCheckOperations& operations);
 
 }  // namespace orventa

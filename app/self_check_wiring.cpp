@@ -1,6 +1,6 @@
-#include "app/stderr_posix.h"
+#include "app/standard_streams.h"
+#include "app/tool_runners.h"
 #include "app/wiring.h"
-#include "app/time_limits.h"
 #include "package/embedded_package.h"
 
 namespace orventa {
@@ -9,9 +9,7 @@ SelfCheckOperations realSelfCheckOperations() {
   SelfCheckOperations operations;
   operations.classify = classifyDriverState;
   // Nothing is opened here: the check's private copy is gone when it returns.
-  operations.verifyPackage = [] {
-    checkEmbeddedPackage(recordedRunner(LogCategory::package, packageCheckTimeLimit), writeSystemLog);
-  };
+  operations.verifyPackage = [] { checkEmbeddedPackage(packageCheckRunner(), writeSystemLog); };
   operations.writeError = writeStandardError;
   return operations;
 }

@@ -12,7 +12,7 @@ void openMissingStandardDescriptors() noexcept {
     if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
     // The lowest free descriptor, and every lower one is open by now: the
     // null device lands exactly at `fd`.
-    const int opened = ::open("/dev/null", (fd == 0 ? O_RDONLY : O_WRONLY) | O_NOCTTY);
+    const int opened = ::open("/dev/null", O_RDONLY | O_NOCTTY);
     if (opened >= 0 && opened != fd) {
       ::dup2(opened, fd);
       ::close(opened);

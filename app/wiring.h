@@ -1,11 +1,10 @@
 #pragma once
-// The real platform operations, wired into the logic. Only main.cpp uses these.
+// Each mode with the real platform calls wired into its logic, for main.cpp:
+// one file a mode, self_check_wiring.cpp, driver_state_wiring.cpp and
+// assistant_wiring.cpp; their tool runners come from tool_runners.h.
 
-#include <chrono>
-
+#include "app/driver_state_report.h"
 #include "app/self_check.h"
-#include "driver/runner/run.h"
-#include "common/event_log.h"
 
 namespace orventa {
 
@@ -13,25 +12,12 @@ namespace orventa {
 /// standard error.
 SelfCheckOperations realSelfCheckOperations();
 
+/// The driver-state report with the real driver query and standard streams.
+DriverStateReportOperations realDriverStateReportOperations();
+
 /// What normal mode does once launching has finished: the assistant flow,
-/// with AppKit alerts when `withDisplay`, with the terminal presenter otherwise.
+/// with AppKit alerts when `withDisplay`, with the terminal presenter
+/// otherwise; then the run's last record.
 void runAssistantAfterLaunch(bool withDisplay);
-
-/// Writes the run's first record to the system log: the mode, the program's
-/// version and the OS version text.
-void recordStart(bool selfCheck);
-
-/// Writes the run's last record, the exit status, to the system log and
-/// returns `status`.
-int recordEnd(int status);
-
-/// The tool runner with the time limit `timeLimit` (one of app/time_limits.h)
-/// and a record of each tool run in the system log under
-/// `category`.
-ToolRunner recordedRunner(LogCategory category, std::chrono::milliseconds timeLimit);
-
-/// The runner for opening the installer package: runWithoutOutput with
-/// openerTimeLimit, recorded under LogCategory::flow.
-ToolRunner recordedOpener();
 
 }  // namespace orventa

@@ -3,7 +3,7 @@
 // built and constant-initialised, so they exist before main() runs; nothing at
 // run time overrides them. Limits of the program's own live beside what they
 // bound: maximumPackageSize in package/package_verification.h, toolOutputLimit
-// in driver/runner/run.h, the tools' time limits in app/time_limits.h.
+// in driver/runner/run.h, the tools' time limits in app/tool_runners.cpp.
 
 #include <string_view>
 

@@ -40,6 +40,22 @@ std::string_view driverStateName(DriverState state);
 /// of the listing is quoted, never the rest.
 std::string driverStateRecord(DriverState state, std::string_view extensionOutput, bool receiptExists);
 
+/// One reading of the driver's state for a report that must not guess.
+struct DriverStateReading {
+  /// The state as driverState() answers it (a failed run counts as an empty
+  /// listing or an absent receipt).
+  DriverState state = DriverState::notInstalled;
+  /// When a run failed (the tool could not be started, passed its time or
+  /// output limit, memory ran out): the first such failure on one line,
+  /// naming the tool and the reason the run's record holds. Then `state`
+  /// says nothing about the driver.
+  std::optional<std::string> failure;
+};
+
+/// driverState() that also says which run failed, for a report that must
+/// not guess: the same two runs in the same order, the same record.
+DriverStateReading readDriverState(const ToolRunner& runner, const EventLog& log = {});
+
 /// The driver's state on this machine, asked afresh on every call: runs
 /// "/usr/bin/systemextensionsctl" "list", then "/usr/sbin/pkgutil"
 /// "--pkg-info" packageReceiptID through `runner`, one after the other, and
@@ -48,8 +64,8 @@ std::string driverStateRecord(DriverState state, std::string_view extensionOutpu
 /// cannot be started, passes its time limit or its output limit, memory runs
 /// out) counts as an empty listing or an absent receipt. Blocks until both
 /// runs have ended. Writes driverStateRecord() to `log` under
-/// LogCategory::state. Production passes the recorded
-/// runner with driverQueryTimeLimit (app/time_limits.h).
+/// LogCategory::state. Production passes driverQueryRunner()
+/// (app/tool_runners.h).
 DriverState driverState(const ToolRunner& runner, const EventLog& log = {});
 
 }  // namespace orventa

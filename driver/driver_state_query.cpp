@@ -1,6 +1,7 @@
 #include <exception>
 #include <string>
 
+#include "common/one_line.h"
 #include "common/system_tools.h"
 #include "driver/build_constants.h"
 #include "driver/driver_state.h"
@@ -9,35 +10,49 @@ namespace orventa {
 
 namespace {
 
-std::string extensionListing(const ToolRunner& runner) {
+// The failure of a run as one line that names the tool: the runner's own
+// texts name it already ("PATH: reason", "PATH did not finish ..."); others
+// (no memory) get it in front.
+std::string failureLine(const std::string& tool, const std::exception& failure) {
+  const std::string_view reason = failure.what();
+  std::string line = reason.find(tool) == std::string_view::npos ? tool + ": " + std::string(reason) : std::string(reason);
+  return oneLine(line);
+}
+
+std::string extensionListing(const ToolRunner& runner, std::optional<std::string>& failure) {
   try {
     // Whatever the tool printed is searched, on whichever stream and with
     // whatever status: it prints its listing even when it complains.
     return runner(systemExtensionsTool, {"list"}).output;
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
     // Whatever the failure (no start, the time limit, too much output, no
     // memory), the query goes on with what a missing tool would give.
+    failure = failureLine(systemExtensionsTool, error);
     return {};
   }
 }
 
-bool receiptExists(const ToolRunner& runner) {
+bool receiptExists(const ToolRunner& runner, std::optional<std::string>& failure) {
   try {
     return runner(packageTool, {"--pkg-info", std::string(packageReceiptID)}).status == 0;
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
+    if (!failure) failure = failureLine(packageTool, error);
     return false;
   }
 }
 
 }  // namespace
 
-DriverState driverState(const ToolRunner& runner, const EventLog& log) {
+DriverStateReading readDriverState(const ToolRunner& runner, const EventLog& log) {
+  DriverStateReading reading;
   // Two statements, so the listing is taken before the receipt is asked.
-  const std::string listing = extensionListing(runner);
-  const bool receipt = receiptExists(runner);
-  const DriverState state = classifyDriverState(listing, receipt);
-  if (log) logEvent(log, LogCategory::state, driverStateRecord(state, listing, receipt));
-  return state;
+  const std::string listing = extensionListing(runner, reading.failure);
+  const bool receipt = receiptExists(runner, reading.failure);
+  reading.state = classifyDriverState(listing, receipt);
+  if (log) logEvent(log, LogCategory::state, driverStateRecord(reading.state, listing, receipt));
+  return reading;
 }
+
+DriverState driverState(const ToolRunner& runner, const EventLog& log) { return readDriverState(runner, log).state; }
 
 }  // namespace orventa

@@ -19,8 +19,7 @@ namespace orventa {
 /// the copy stays after the program ends, since the Installer may still read
 /// it. Copies that earlier runs left there for more than staleCopyAge are removed.
 /// Throws as verifiedPackage() does; a failed check leaves no copy.
-/// Production passes the recorded runner with packageCheckTimeLimit
-/// (app/time_limits.h).
+/// Production passes packageCheckRunner() (app/tool_runners.h).
 std::string embeddedPackage(const ToolRunner& runner, const EventLog& log = {});
 
 /// The same check for the self-check: throws as embeddedPackage() does, and

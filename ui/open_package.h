@@ -11,8 +11,8 @@ namespace orventa {
 /// Does not wait for that application to finish. Never throws.
 /// On a Mac: NSWorkspace openURL: with a file URL (`runner` is not used).
 /// Elsewhere: `openWithXdgOpen(path, runner)`; production passes
-/// runWithoutOutput with openerTimeLimit (app/time_limits.h), so that what xdg-open starts
-/// holds nothing up.
+/// installerOpener() (app/tool_runners.h), runWithoutOutput with the
+/// opener's time limit, so that what xdg-open starts holds nothing up.
 bool openPackage(const std::string& path, const ToolRunner& runner);
 
 /// Runs "/usr/bin/xdg-open" with `path` as its one argument through `runner`:

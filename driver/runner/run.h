@@ -88,7 +88,7 @@ CommandResult runWithoutOutput(const std::string& path, const std::vector<std::s
                                std::chrono::milliseconds timeLimit);
 
 /// The runner as a parameter, so logic can be driven with fakes. Production
-/// binds the time limit (app/time_limits.h) where it wires the real runner.
+/// binds each mode's time limit in app/tool_runners.cpp.
 using ToolRunner =
     std::function<CommandResult(const std::string& path, const std::vector<std::string>& arguments)>;
 

@@ -50,10 +50,36 @@ TEST(ModeChoice, Table) {
       {"old Finder's process serial number", {"DriverAssistant", "-psn_0_12345"}, normal},
       {"Xcode's defaults", {"DriverAssistant", "-NSDocumentRevisionsDebugMode", "YES"}, normal},
       {"languages", {"DriverAssistant", "-AppleLanguages", "(en, de)"}, normal},
-      {"single dash", {"DriverAssistant", "-self-check"}, normal},
       {"text before", {"DriverAssistant", "x--self-check"}, normal},
       {"a lone dash", {"DriverAssistant", "-"}, normal},
-      {"a plain word", {"DriverAssistant", "self-check"}, normal},
+      {"a single-dash word of the application's", {"DriverAssistant", "-selfish"}, normal},
+      {"a look-alike dash inside a word", {"DriverAssistant", "self\xE2\x80\x93checking"}, normal},
+      // The driver state, chosen like the self-check.
+      {"--driver-state", {"DriverAssistant", "--driver-state"}, driverState},
+      {"--driver-state among the system's arguments", {"DriverAssistant", "-psn_0_1", "--driver-state"}, driverState},
+      {"--driver-state as argument zero", {"--driver-state"}, driverState},
+      {"--driver-state beside --help", {"DriverAssistant", "--driver-state", "--help"}, driverState},
+      {"both modes", {"DriverAssistant", "--self-check", "--driver-state"}, usageError},
+      {"both modes, one as argument zero", {"--driver-state", "--self-check"}, usageError},
+      {"--driver-state misspelt", {"DriverAssistant", "--driverstate"}, usageError},
+      // Look-alikes of an option, as pasted from a web page or typed by hand:
+      // a failure, never normal mode's status 0.
+      {"en dash", {"DriverAssistant", "\xE2\x80\x93self-check"}, usageError},
+      {"em dash", {"DriverAssistant", "\xE2\x80\x94self-check"}, usageError},
+      {"two minus signs", {"DriverAssistant", "\xE2\x88\x92\xE2\x88\x92self-check"}, usageError},
+      {"hyphens", {"DriverAssistant", "\xE2\x80\x90\xE2\x80\x90self-check"}, usageError},
+      {"full-width hyphen-minus", {"DriverAssistant", "\xEF\xBC\x8D\xEF\xBC\x8Ddriver-state"}, usageError},
+      {"single dash", {"DriverAssistant", "-self-check"}, usageError},
+      {"single dash, driver state", {"DriverAssistant", "-driver-state"}, usageError},
+      {"single dash, help", {"DriverAssistant", "-help"}, usageError},
+      {"leading space", {"DriverAssistant", " --self-check"}, usageError},
+      {"no-break space and tab around", {"DriverAssistant", "\xC2\xA0-self-check\t"}, usageError},
+      {"a plain word", {"DriverAssistant", "self-check"}, usageError},
+      {"capitals and an underscore", {"DriverAssistant", "-SELF_CHECK"}, usageError},
+      {"words run together", {"DriverAssistant", "-selfcheck"}, usageError},
+      {"an en dash between the words", {"DriverAssistant", "-driver\xE2\x80\x93state"}, usageError},
+      {"any argument opened by a look-alike", {"DriverAssistant", "\xE2\x80\x94verbose"}, usageError},
+      {"a look-alike after white space", {"DriverAssistant", " \xE2\x80\x93x"}, usageError},
       {"empty arguments", {"", "", ""}, normal},
       {"non-UTF-8 bytes", {"DriverAssistant", "\xff\xfe"}, normal},
       {"argument zero with two dashes", {"--weird-name"}, normal},
@@ -69,8 +95,9 @@ TEST(ModeChoice, EmptyArgumentListAndNullEntry) {
   EXPECT_EQ(requestedMode(2, argv), RequestedMode::normal);
 }
 
-TEST(ModeChoice, TheUsageLineNamesTheOneOption) {
-  EXPECT_NE(usageLine.find("--self-check"), std::string_view::npos);
+TEST(ModeChoice, TheUsageLineNamesEveryOption) {
+  for (std::string_view option : {selfCheckOption, driverStateOption, helpOption})
+    EXPECT_NE(usageLine.find(option), std::string_view::npos) << option;
   EXPECT_EQ(usageLine.find('\n'), std::string_view::npos);
   EXPECT_EQ(usageErrorStatus, EX_USAGE);
 }

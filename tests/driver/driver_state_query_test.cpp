@@ -82,7 +82,21 @@ TEST(DriverStateQuery, StateTable) {
     const FakeRunner fake{&calls, c.listing ? &*c.listing : nullptr, c.receipt ? &*c.receipt : nullptr};
     EXPECT_EQ(driverState(fake), c.want) << c.name;
     EXPECT_EQ(calls.size(), 2u) << c.name << ": both tools run whatever the first gave";
+    // A tool that ran is read, whatever its status; one that did not is a
+    // failure a report must not guess over.
+    const DriverStateReading reading = readDriverState(fake);
+    EXPECT_EQ(reading.state, c.want) << c.name;
+    EXPECT_EQ(reading.failure.has_value(), !c.listing || !c.receipt) << c.name;
   }
+}
+
+TEST(DriverStateQuery, TheReadingNamesTheFirstFailedRun) {
+  std::vector<Call> calls;
+  const FakeRunner neither{&calls, nullptr, nullptr};
+  const DriverStateReading reading = readDriverState(neither);
+  ASSERT_TRUE(reading.failure);
+  EXPECT_EQ(*reading.failure, "/usr/bin/systemextensionsctl: " + std::system_error(ENOENT, std::system_category()).code().message());
+  EXPECT_EQ(calls.size(), 2u);
 }
 
 TEST(DriverStateQuery, AnyFailureOfARunGivesTheDefaults) {
@@ -113,6 +127,11 @@ TEST(DriverStateQuery, AnyFailureOfARunGivesTheDefaults) {
       EXPECT_NO_THROW(state = driverState(runner)) << c.name;
       EXPECT_EQ(state, DriverState::installedNotEnabled) << c.name << ", failing: " << failing;
       EXPECT_EQ(calls, 2) << c.name;
+      // The reading names the tool and the reason, on one line.
+      const DriverStateReading reading = readDriverState(runner);
+      ASSERT_TRUE(reading.failure) << c.name;
+      EXPECT_TRUE(reading.failure->starts_with(failing)) << c.name << ": " << *reading.failure;
+      EXPECT_EQ(reading.failure->find('\n'), std::string::npos) << c.name;
     }
   }
 }

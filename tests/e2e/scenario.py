@@ -36,6 +36,9 @@ def listing(*lines):
     return LISTING_HEADER + b"".join(lines)
 
 
+# Another vendor's extension, enabled.
+OTHER_ENABLED_LINE = b"*\t*\tABCDE12345\tcom.example.Other (2.0/2)\tcom.example.Other\t[activated enabled]\n"
+
 ENABLED = listing(driver_line(b"activated enabled"))
 WAITING = listing(driver_line(b"activated waiting for user"))
 NOTHING = b"0 extension(s)\n"

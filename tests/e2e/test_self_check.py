@@ -50,7 +50,7 @@ class SelfCheck(unittest.TestCase):
             self.check(s.mac(), bundle.executable, 1, s.DIGEST_MISMATCH + "\n", [])
 
 
-USAGE = b"usage: DriverAssistant [--self-check] (the only option)\n"
+USAGE = b"usage: DriverAssistant [--self-check | --driver-state | --help]\n"
 
 
 class Arguments(unittest.TestCase):
@@ -64,6 +64,8 @@ class Arguments(unittest.TestCase):
             ("misspelt", ["--selfcheck"], 64, b"", USAGE, False),
             ("with a value", ["--self-check=1"], 64, b"", USAGE, False),
             ("beside the real one", ["--self-check", "--verbose"], 64, b"", USAGE, False),
+            # What smart dashes make of a pasted "--self-check".
+            ("em dash", ["\u2014self-check"], 64, b"", USAGE, False),
             ("help", ["--help"], 0, USAGE, b"", False),
             ("old Finder's serial number", ["-psn_0_12345"], 0, driver_required, b"", True),
             ("defaults from Xcode", ["-NSDocumentRevisionsDebugMode", "YES", "-AppleLanguages", "(en)"], 0,

@@ -1,0 +1,21 @@
+#include "app/run_record.h"
+
+#include <string>
+
+#include "common/event_log.h"
+#include "ui/os_version.h"
+
+namespace orventa {
+
+void recordStart(std::string_view modeName) {
+  logEvent(writeSystemLog, LogCategory::app,
+           "start: " + std::string(modeName) + ", version " ASSISTANT_VERSION ", OS " +
+               quotedForLog(operatingSystemVersionText()));
+}
+
+int recordEnd(int status) {
+  logEvent(writeSystemLog, LogCategory::app, "end: exit status " + std::to_string(status));
+  return status;
+}
+
+}  // namespace orventa

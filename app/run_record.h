@@ -1,0 +1,15 @@
+#pragma once
+// The first and last records of a run in the system log, for support.
+
+#include <string_view>
+
+namespace orventa {
+
+/// Writes the run's first record: the mode ("self-check", "driver state",
+/// "normal mode"), the program's version and the OS version text.
+void recordStart(std::string_view modeName);
+
+/// Writes the run's last record, the exit status, and returns `status`.
+int recordEnd(int status);
+
+}  // namespace orventa

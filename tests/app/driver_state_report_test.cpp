@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <sysexits.h>
+
+#include <optional>
+#include <string>
+
+#include "app/driver_state_report.h"
+
+using namespace orventa;
+
+namespace {
+
+struct Written {
+  std::string output;
+  std::string error;
+};
+
+int report(const DriverStateReading& reading, Written& written, bool outputWritable = true) {
+  DriverStateReportOperations operations;
+  operations.read = [&reading] { return reading; };
+  operations.writeOutput = [&written, outputWritable](std::string_view bytes) {
+    if (outputWritable) written.output += bytes;
+    return outputWritable;
+  };
+  operations.writeError = [&written](std::string_view bytes) { written.error += bytes; };
+  return reportDriverState(operations);
+}
+
+TEST(DriverStateReport, OneWordAndItsStatus) {
+  struct Case {
+    const char* name;
+    DriverStateReading reading;
+    std::string output;
+    std::string error;
+    int status;
+  };
+  const std::string failure = "/usr/bin/systemextensionsctl did not finish within 60 seconds.";
+  const Case cases[] = {
+      {.name = "enabled", .reading = {.state = DriverState::enabled}, .output = "enabled\n", .status = 0},
+      {.name = "waiting for approval",
+       .reading = {.state = DriverState::installedNotEnabled},
+       .output = "installedNotEnabled\n",
+       .status = 1},
+      {.name = "missing", .reading = {.state = DriverState::notInstalled}, .output = "notInstalled\n", .status = 2},
+      // A failed run is never read as a state, whatever state it folds to.
+      {.name = "a failed run",
+       .reading = {.state = DriverState::notInstalled, .failure = failure},
+       .output = "unknown\n",
+       .error = failure + "\n",
+       .status = 3},
+      {.name = "a failed run beside a receipt",
+       .reading = {.state = DriverState::installedNotEnabled, .failure = failure},
+       .output = "unknown\n",
+       .error = failure + "\n",
+       .status = 3},
+  };
+  for (const Case& c : cases) {
+    Written written;
+    EXPECT_EQ(report(c.reading, written), c.status) << c.name;
+    EXPECT_EQ(written.output, c.output) << c.name;
+    EXPECT_EQ(written.error, c.error) << c.name;
+  }
+}
+
+TEST(DriverStateReport, AnAnswerThatCannotBeWrittenIsAFailure) {
+  for (const DriverState state : {DriverState::enabled, DriverState::notInstalled}) {
+    Written written;
+    EXPECT_EQ(report({.state = state}, written, false), EX_IOERR);
+  }
+}
+
+}  // namespace
