@@ -2,7 +2,7 @@
 
 namespace orventa {
 
-AssistantError::AssistantError(AssistantErrorCode code) noexcept : code_(code) {}
+AssistantError::AssistantError(Code code) noexcept : code_(code.value()) {}
 
 const char* AssistantError::what() const noexcept {
   switch (code_) {
@@ -18,7 +18,7 @@ const char* AssistantError::what() const noexcept {
       return "macOS could not open the WCH installer.";
     case AssistantErrorCode::timeLimit:
     case AssistantErrorCode::outputLimit:
-      // A RunLimitError's, whose message names the tool and its limit.
+      // Refused by Code when the program is compiled.
       break;
   }
   return "";
