@@ -53,7 +53,7 @@ TEST(ModeChoice, Table) {
       {"text before", {"DriverAssistant", "x--self-check"}, normal},
       {"a lone dash", {"DriverAssistant", "-"}, normal},
       {"a single-dash word of the application's", {"DriverAssistant", "-selfish"}, normal},
-      {"a look-alike dash inside a word", {"DriverAssistant", "self\xE2\x80\x93checking"}, normal},
+      {"a look-alike dash inside a word", {"DriverAssistant", "self\xE2\x80\x93" "checking"}, normal},
       // The driver state, chosen like the self-check.
       {"--driver-state", {"DriverAssistant", "--driver-state"}, driverState},
       {"--driver-state among the system's arguments", {"DriverAssistant", "-psn_0_1", "--driver-state"}, driverState},
@@ -68,7 +68,7 @@ TEST(ModeChoice, Table) {
       {"em dash", {"DriverAssistant", "\xE2\x80\x94self-check"}, usageError},
       {"two minus signs", {"DriverAssistant", "\xE2\x88\x92\xE2\x88\x92self-check"}, usageError},
       {"hyphens", {"DriverAssistant", "\xE2\x80\x90\xE2\x80\x90self-check"}, usageError},
-      {"full-width hyphen-minus", {"DriverAssistant", "\xEF\xBC\x8D\xEF\xBC\x8Ddriver-state"}, usageError},
+      {"full-width hyphen-minus", {"DriverAssistant", "\xEF\xBC\x8D\xEF\xBC\x8D" "driver-state"}, usageError},
       {"single dash", {"DriverAssistant", "-self-check"}, usageError},
       {"single dash, driver state", {"DriverAssistant", "-driver-state"}, usageError},
       {"single dash, help", {"DriverAssistant", "-help"}, usageError},
