@@ -8,7 +8,7 @@ int runningMacOSMajorVersion() {
   // operatingSystemVersion is there from macOS 10.10; the build's minimum is
   // later. It returns a plain struct, so nothing is autoreleased.
   const NSOperatingSystemVersion version = [[NSProcessInfo processInfo] operatingSystemVersion];
-  return static_cast<int>(version.majorVersion);
+  return macOSMajorVersion(static_cast<int>(version.majorVersion), static_cast<int>(version.minorVersion));
 }
 
 }  // namespace orventa

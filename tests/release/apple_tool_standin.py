@@ -1,24 +1,29 @@
 #!/usr/bin/env python3
 """A stand-in for Apple's release tools, named by the link it is started as:
-codesign, xcrun (notarytool, stapler), hdiutil, ditto, spctl, plutil, and
-sleep (which returns at once, so that a pause between tries costs nothing).
+codesign, xcrun (notarytool, stapler), hdiutil, ditto, productbuild,
+pkgutil, spctl, plutil, and sleep (which returns at once, so that a pause
+between tries costs nothing).
 
 Each call is appended to STANDIN_LOG as one JSON list: the tool's name and
 its arguments (hdiutil create adds the listing of its source folder). The
 answers follow the real tools' output; the scenario comes from the
-environment:
-  STANDIN_NOTARY_INVALID  "zip" or "dmg": notarytool's verdict on a file
-                          with that ending is "Invalid" (else "Accepted")
-  STANDIN_VALIDATE_FAILS  "app" or "dmg": stapler validate finds no ticket
-                          on such a file
-  STANDIN_NOT_NOTARIZED   "pkg", "app" or "dmg": spctl accepts such a file,
-                          as a Mac that does not enforce Gatekeeper does, but
-                          names its source "Developer ID", not "Notarized
-                          Developer ID"
+environment, each naming the files it applies to by their ending ("pkg":
+every installer package) or by their whole name ("CH34xVCPDriver.pkg": the
+vendor's package alone):
+  STANDIN_NOTARY_INVALID  "zip", "dmg" or "pkg": notarytool's verdict on
+                          such a file is "Invalid" (else "Accepted")
+  STANDIN_VALIDATE_FAILS  stapler validate finds no ticket on such a file
+  STANDIN_NOT_NOTARIZED   spctl accepts such a file, as a Mac that does not
+                          enforce Gatekeeper does, but names its source
+                          "Developer ID", not "Notarized Developer ID"
   STANDIN_HDIUTIL_BUSY    a number N, or "always": hdiutil create fails
-                          with "Resource busy" on its first N tries
+                          with "Resource busy" on its first N tries, leaving
+                          a partial image behind as the real tool may
   STANDIN_HDIUTIL_FULL    set: hdiutil create fails with "No space left on
                           device"
+  STANDIN_PRODUCTBUILD_FAILS  set: productbuild finds no signing identity
+  STANDIN_PKG_UNSIGNED    set: pkgutil finds no signature on the package
+hdiutil create refuses an output file that exists, as the real tool does.
 """
 
 import json
@@ -32,6 +37,12 @@ NOTARY_LOG = {
     "issues": [{"severity": "error", "path": "DriverAssistant.zip/DriverAssistant.app/Contents/MacOS/DriverAssistant",
                 "message": "The signature of the binary is invalid."}],
 }
+
+
+def applies(variable, path):
+    """Whether the scenario STANDIN_<variable> names this file."""
+    value = os.environ.get("STANDIN_" + variable)
+    return bool(value) and (path.endswith("." + value) or os.path.basename(path) == value)
 
 
 def record(entry):
@@ -66,8 +77,7 @@ def codesign(args):
 def xcrun(args):
     if args[:2] == ["notarytool", "submit"]:
         file = args[2]
-        invalid = os.environ.get("STANDIN_NOTARY_INVALID")
-        status = "Invalid" if invalid and file.endswith("." + invalid) else "Accepted"
+        status = "Invalid" if applies("NOTARY_INVALID", file) else "Accepted"
         print("Conducting pre-submission checks and initiating connection to the Apple notary service...",
               file=sys.stderr)
         print(json.dumps({"id": "2efe2717-52ef-43a5-96dc-0797e4ca1041", "message": "Processing complete",
@@ -80,8 +90,7 @@ def xcrun(args):
         print(f"Processing: {args[2]}\nThe staple and validate action worked!")
         return 0
     if args[:2] == ["stapler", "validate"]:
-        fails = os.environ.get("STANDIN_VALIDATE_FAILS")
-        if fails and args[2].endswith("." + fails):
+        if applies("VALIDATE_FAILS", args[2]):
             print(f"Processing: {args[2]}\n{args[2]} does not have a ticket stapled to it.")
             return 65
         print(f"Processing: {args[2]}\nThe validate action worked!")
@@ -95,11 +104,16 @@ def hdiutil(args):
     if os.environ.get("STANDIN_HDIUTIL_FULL"):
         print("hdiutil: create failed - No space left on device", file=sys.stderr)
         return 1
+    if os.path.exists(image):
+        print("hdiutil: create failed - File exists", file=sys.stderr)
+        return 1
     busy = os.environ.get("STANDIN_HDIUTIL_BUSY")
     if busy:
         with open(os.environ["STANDIN_LOG"]) as log:
             tries = sum(1 for line in log if line.startswith('["hdiutil", "create"'))
         if busy == "always" or tries <= int(busy):
+            with open(image, "w") as f:
+                f.write("part of a disk image")
             print("hdiutil: create failed - Resource busy", file=sys.stderr)
             return 1
     with open(image, "w") as f:
@@ -117,12 +131,53 @@ def ditto(args):
     return 0
 
 
+def productbuild(args):
+    # productbuild --component APP INSTALL_PATH [--sign ID [--keychain K]] [--timestamp] OUT
+    output = args[-1]
+    identity = args[args.index("--sign") + 1] if "--sign" in args else None
+    if os.environ.get("STANDIN_PRODUCTBUILD_FAILS"):
+        print(f'productbuild: error: Cannot write product to "{output}". '
+              f'(Could not find appropriate signing identity for "{identity}".)', file=sys.stderr)
+        return 1
+    component = args[args.index("--component") + 1]
+    print(f"productbuild: Adding component at {component}")
+    if identity:
+        print(f'productbuild: Signing product with identity "{identity}" from keychain ...')
+    with open(output, "w") as f:
+        f.write(f"product archive of {os.path.basename(component)} for {args[args.index('--component') + 2]}"
+                f", signed by {identity}")
+    print(f"productbuild: Wrote product to {output}")
+    return 0
+
+
+def pkgutil(args):
+    # pkgutil --check-signature PKG
+    package = args[-1]
+    print(f'Package "{os.path.basename(package)}":')
+    if os.environ.get("STANDIN_PKG_UNSIGNED"):
+        print("   Status: no signature")
+        return 1
+    print("   Status: signed by a developer certificate issued by Apple for distribution\n"
+          "   Signed with a trusted timestamp on: 2026-01-05 10:00:00 +0000\n"
+          "   Certificate Chain:\n"
+          "    1. Developer ID Installer: ORVENTA Test (TEAM123456)\n"
+          "       Expires: 2031-01-05 10:00:00 +0000\n"
+          "    2. Developer ID Certification Authority\n"
+          "       Expires: 2031-09-17 00:00:00 +0000\n"
+          "    3. Apple Root CA\n"
+          "       Expires: 2035-02-09 21:40:36 +0000")
+    return 0
+
+
 def spctl(args):
     target = args[-1]
-    unnotarized = os.environ.get("STANDIN_NOT_NOTARIZED")
-    source = "Developer ID" if unnotarized and target.endswith("." + unnotarized) else "Notarized Developer ID"
-    origin = "Developer ID Installer: Jiangsu Qinheng Co., Ltd. (5JZGQTGU4W)" if target.endswith(".pkg") \
-        else "Developer ID Application: ORVENTA Test (TEAM123456)"
+    source = "Developer ID" if applies("NOT_NOTARIZED", target) else "Notarized Developer ID"
+    if os.path.basename(target) == "CH34xVCPDriver.pkg":
+        origin = "Developer ID Installer: Jiangsu Qinheng Co., Ltd. (5JZGQTGU4W)"
+    elif target.endswith(".pkg"):
+        origin = "Developer ID Installer: ORVENTA Test (TEAM123456)"
+    else:
+        origin = "Developer ID Application: ORVENTA Test (TEAM123456)"
     print(f"{target}: accepted\nsource={source}\norigin={origin}", file=sys.stderr)
     return 0
 
@@ -144,8 +199,9 @@ def main():
     if tool == "hdiutil":
         entry.append(listing(args[args.index("-srcfolder") + 1]))
     record(entry)
-    return {"codesign": codesign, "xcrun": xcrun, "hdiutil": hdiutil, "ditto": ditto, "spctl": spctl,
-            "plutil": plutil, "sleep": sleep}[tool](args)
+    return {"codesign": codesign, "xcrun": xcrun, "hdiutil": hdiutil, "ditto": ditto,
+            "productbuild": productbuild, "pkgutil": pkgutil, "spctl": spctl, "plutil": plutil,
+            "sleep": sleep}[tool](args)
 
 
 if __name__ == "__main__":

@@ -1,6 +1,7 @@
 """The fleet profile in deploy/, read with plistlib: one system-extension
 policy that allows the driver the program looks for, from the team that
-signs the vendor's package, under identifiers of the program's own.
+signs the vendor's package, and keeps users from switching it off, under
+identifiers of the program's own.
 
 Environment: ASSISTANT_SOURCE.
 """
@@ -39,6 +40,9 @@ class FleetProfile(unittest.TestCase):
         policy = payloads[0]
         self.assertEqual(policy["AllowedSystemExtensions"], {team: [driver]})
         self.assertEqual(policy["AllowedSystemExtensionTypes"], {team: ["DriverExtension"]})
+        # From macOS 15 a user could otherwise switch the driver off in
+        # System Settings (Login Items & Extensions) or remove it in Finder.
+        self.assertEqual(policy["NonRemovableFromUISystemExtensions"], {team: [driver]})
         self.assertIs(policy["AllowUserOverrides"], True)
 
         identifiers = [profile["PayloadIdentifier"], policy["PayloadIdentifier"]]

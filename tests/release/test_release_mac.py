@@ -19,14 +19,16 @@ import unittest
 SOURCE = os.environ["ASSISTANT_SOURCE"]
 SCRIPT = os.path.join(SOURCE, "scripts", "release-mac")
 STANDIN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "apple_tool_standin.py")
-TOOLS = ["codesign", "xcrun", "hdiutil", "ditto", "spctl", "plutil", "sleep"]
+TOOLS = ["codesign", "xcrun", "hdiutil", "ditto", "productbuild", "pkgutil", "spctl", "plutil", "sleep"]
 IDENTITY = "Developer ID Application: ORVENTA Test (TEAM123456)"
+INSTALLER_IDENTITY = "Developer ID Installer: ORVENTA Test (TEAM123456)"
 PROFILE = ["--keychain-profile", "orventa-notary"]
 KEY = ["--key", "KEYS/AuthKey_ABC123.p8", "--key-id", "ABC123", "--issuer", "69a6de7e-0000-47e3-e053-5b8c7c11a4d1"]
 
 APP = "IN/DriverAssistant.app"
 SIGNED = "WORK/image/DriverAssistant.app"
 IMAGE = "WORK/DriverAssistant-1.0.dmg"
+INSTALLER = "WORK/DriverAssistant-1.0.pkg"
 SUBMISSION = "2efe2717-52ef-43a5-96dc-0797e4ca1041"
 
 
@@ -34,14 +36,17 @@ PACKAGE = APP + "/Contents/Resources/CH34xVCPDriver.pkg"
 MAKE_IMAGE = ["hdiutil", "create", "-volname", "ORVENTA Driver Assistant", "-srcfolder", "WORK/image", "-format",
               "UDZO", IMAGE, ["Applications -> /Applications", "DriverAssistant.app/"]]
 PAUSE = ["sleep", "15"]
+OUTPUTS = ["DriverAssistant-1.0.dmg", "DriverAssistant-1.0.dmg.sha256",
+           "DriverAssistant-1.0.pkg", "DriverAssistant-1.0.pkg.sha256"]
 
 
-def whole_path(credentials, signing=("--sign", IDENTITY)):
+def whole_path(credentials, signing=("--sign", IDENTITY), installer_signing=("--sign", INSTALLER_IDENTITY)):
     """Every call of a release that succeeds, in order."""
     return [
         ["plutil", "-extract", "CFBundleShortVersionString", "raw", "-o", "-", APP + "/Contents/Info.plist"],
         ["DriverAssistant", "--self-check"],
         ["spctl", "-a", "-vv", "-t", "install", PACKAGE],
+        ["xcrun", "stapler", "validate", PACKAGE],
         ["ditto", APP, SIGNED],
         ["codesign", "--force", "--options", "runtime", "--timestamp", *signing, SIGNED],
         ["codesign", "--verify", "--strict", "--verbose=2", SIGNED],
@@ -52,10 +57,16 @@ def whole_path(credentials, signing=("--sign", IDENTITY)):
         ["codesign", "--timestamp", *signing, IMAGE],
         ["xcrun", "notarytool", "submit", IMAGE, "--wait", *credentials, "--output-format", "json"],
         ["xcrun", "stapler", "staple", IMAGE],
+        ["productbuild", "--component", SIGNED, "/Applications", *installer_signing, "--timestamp", INSTALLER],
+        ["pkgutil", "--check-signature", INSTALLER],
+        ["xcrun", "notarytool", "submit", INSTALLER, "--wait", *credentials, "--output-format", "json"],
+        ["xcrun", "stapler", "staple", INSTALLER],
         ["xcrun", "stapler", "validate", SIGNED],
         ["xcrun", "stapler", "validate", IMAGE],
+        ["xcrun", "stapler", "validate", INSTALLER],
         ["spctl", "-a", "-vv", "-t", "exec", SIGNED],
         ["spctl", "-a", "-vv", "-t", "open", "--context", "context:primary-signature", IMAGE],
+        ["spctl", "-a", "-vv", "-t", "install", INSTALLER],
     ]
 
 
@@ -63,6 +74,17 @@ FULL = whole_path(PROFILE)
 LOG = [["xcrun", "notarytool", "log", SUBMISSION, *PROFILE]]
 BEFORE_IMAGE = FULL[:FULL.index(MAKE_IMAGE)]
 AFTER_IMAGE = FULL[FULL.index(MAKE_IMAGE) + 1:]
+
+
+def through(*call):
+    """The calls of the whole path up to and including the first that starts
+    with `call`."""
+    return next(FULL[:i + 1] for i, made in enumerate(FULL) if made[:len(call)] == list(call))
+
+
+NO_TICKET_WARNING = ("release-mac: warning: the vendor's package has no stapled notarization ticket (xcrun stapler"
+                     " validate, exit status 65): on a Mac without a network connection its assessment fails, so"
+                     " users offline cannot install the driver; only the vendor can staple it")
 KEY_ENVIRONMENT = {"NOTARY_KEYCHAIN_PROFILE": None, "NOTARY_KEY_PATH": "KEYS/AuthKey_ABC123.p8",
                    "NOTARY_KEY_ID": "ABC123", "NOTARY_ISSUER_ID": "69a6de7e-0000-47e3-e053-5b8c7c11a4d1"}
 
@@ -77,19 +99,25 @@ class Case:
     missing: tuple = ()         # tools left off PATH
     remove: str = None          # a file taken out of the app
     out_holds: tuple = ()       # files already in the output folder
+    warns: str = None           # the one warning line on standard error
 
 
 CASES = [
     Case("whole path with a keychain profile", FULL),
     Case("whole path with an App Store Connect key", whole_path(KEY), environment=KEY_ENVIRONMENT),
-    Case("codesign takes the identity from the given keychain",
-         whole_path(PROFILE, ("--sign", IDENTITY, "--keychain", "KEYS/release.keychain-db")),
+    Case("codesign and productbuild take the identities from the given keychain",
+         whole_path(PROFILE, ("--sign", IDENTITY, "--keychain", "KEYS/release.keychain-db"),
+                    ("--sign", INSTALLER_IDENTITY, "--keychain", "KEYS/release.keychain-db")),
          environment={"CODESIGN_KEYCHAIN": "KEYS/release.keychain-db"}),
-    Case("notary finds the app invalid", FULL[:8] + LOG, 1,
+    # The package's bytes are pinned: a missing ticket is for the vendor to
+    # mend, and the release says so once.
+    Case("the vendor's package has no stapled ticket", FULL, environment={"STANDIN_VALIDATE_FAILS": "CH34xVCPDriver.pkg"},
+         warns=NO_TICKET_WARNING),
+    Case("notary finds the app invalid", through("xcrun", "notarytool", "submit", "WORK/DriverAssistant.zip") + LOG, 1,
          'notarization of DriverAssistant.zip ended with status "Invalid"', {"STANDIN_NOTARY_INVALID": "zip"}),
-    Case("notary finds the image invalid", FULL[:12] + LOG, 1,
+    Case("notary finds the image invalid", through("xcrun", "notarytool", "submit", IMAGE) + LOG, 1,
          'notarization of DriverAssistant-1.0.dmg ended with status "Invalid"', {"STANDIN_NOTARY_INVALID": "dmg"}),
-    Case("stapler finds no ticket on the image", FULL[:15], 1,
+    Case("stapler finds no ticket on the image", through("xcrun", "stapler", "validate", IMAGE), 1,
          "this step failed (exit status 65): xcrun stapler validate", {"STANDIN_VALIDATE_FAILS": "dmg"}),
     # A runner that does not enforce Gatekeeper accepts each of these; only
     # the source spctl names tells a notarized item from a signed one.
@@ -98,10 +126,26 @@ CASES = [
          " notarized (spctl -a -vv -t install IN/DriverAssistant.app/Contents/Resources/CH34xVCPDriver.pkg,"
          " exit status 0): IN/DriverAssistant.app/Contents/Resources/CH34xVCPDriver.pkg: accepted"
          " source=Developer ID origin=Developer ID Installer", {"STANDIN_NOT_NOTARIZED": "pkg"}),
-    Case("the signed app is assessed as not notarized", FULL[:16], 1,
+    Case("the signed app is assessed as not notarized", through("spctl", "-a", "-vv", "-t", "exec"), 1,
          "the signed app is not assessed as notarized (spctl -a -vv -t exec", {"STANDIN_NOT_NOTARIZED": "app"}),
-    Case("the image is assessed as not notarized", FULL, 1,
+    Case("the image is assessed as not notarized", through("spctl", "-a", "-vv", "-t", "open"), 1,
          "the image DriverAssistant-1.0.dmg is not assessed as notarized", {"STANDIN_NOT_NOTARIZED": "dmg"}),
+    # The installer package: each of its steps ends the release, leaving
+    # neither image nor package.
+    Case("productbuild cannot sign the installer package", through("productbuild"), 1,
+         "this step failed (exit status 1): productbuild --component WORK/image/DriverAssistant.app /Applications"
+         " --sign " + INSTALLER_IDENTITY, {"STANDIN_PRODUCTBUILD_FAILS": "1"}),
+    Case("the installer package carries no signature", through("pkgutil"), 1,
+         "DriverAssistant-1.0.pkg is not signed with a Developer ID Installer identity (pkgutil --check-signature,"
+         " exit status 1): Package \"DriverAssistant-1.0.pkg\": Status: no signature", {"STANDIN_PKG_UNSIGNED": "1"}),
+    Case("notary finds the installer package invalid", through("xcrun", "notarytool", "submit", INSTALLER) + LOG, 1,
+         'notarization of DriverAssistant-1.0.pkg ended with status "Invalid"', {"STANDIN_NOTARY_INVALID": "pkg"}),
+    Case("stapler finds no ticket on the installer package", through("xcrun", "stapler", "validate", INSTALLER), 1,
+         "this step failed (exit status 65): xcrun stapler validate WORK/DriverAssistant-1.0.pkg",
+         {"STANDIN_VALIDATE_FAILS": "DriverAssistant-1.0.pkg"}),
+    Case("the installer package is assessed as not notarized", FULL, 1,
+         "the installer package DriverAssistant-1.0.pkg is not assessed as notarized (spctl -a -vv -t install",
+         {"STANDIN_NOT_NOTARIZED": "DriverAssistant-1.0.pkg"}),
     Case("hdiutil is busy twice, then makes the image",
          BEFORE_IMAGE + [MAKE_IMAGE, PAUSE, MAKE_IMAGE, PAUSE, MAKE_IMAGE] + AFTER_IMAGE,
          environment={"STANDIN_HDIUTIL_BUSY": "2"}),
@@ -112,6 +156,8 @@ CASES = [
     Case("self-check fails", FULL[:2], 1, "the app's self-check failed (exit status 1)",
          {"FAKE_SELF_CHECK_STATUS": "1"}),
     Case("no signing identity", [], 1, "DEVELOPER_ID_APPLICATION is not set", {"DEVELOPER_ID_APPLICATION": None}),
+    Case("no installer signing identity", [], 1, "DEVELOPER_ID_INSTALLER is not set",
+         {"DEVELOPER_ID_INSTALLER": None}),
     Case("part of an App Store Connect key", [], 1, "NOTARY_KEY_PATH is not set",
          {"NOTARY_KEYCHAIN_PROFILE": None, "NOTARY_KEY_ID": "ABC123"}),
     Case("the key path names a folder", [], 1, "NOTARY_KEY_PATH: KEYS is not a file",
@@ -119,12 +165,12 @@ CASES = [
     Case("the keychain path names no file", [], 1, "CODESIGN_KEYCHAIN: KEYS/login.keychain-db is not a file",
          {"CODESIGN_KEYCHAIN": "KEYS/login.keychain-db"}),
     Case("no spctl", [], 1, "spctl is not on PATH", missing=("spctl",)),
+    Case("no productbuild", [], 1, "productbuild is not on PATH", missing=("productbuild",)),
+    Case("no pkgutil", [], 1, "pkgutil is not on PATH", missing=("pkgutil",)),
     Case("no vendor package in the app", [], 1, "carries no vendor package",
          remove="Contents/Resources/CH34xVCPDriver.pkg"),
-    Case("the output folder holds the version's image", FULL[:1], 1,
-         "already holds DriverAssistant-1.0.dmg or its checksum", out_holds=("DriverAssistant-1.0.dmg",)),
-    Case("the output folder holds the version's checksum", FULL[:1], 1,
-         "already holds DriverAssistant-1.0.dmg or its checksum", out_holds=("DriverAssistant-1.0.dmg.sha256",)),
+    *[Case(f"the output folder holds {name}", FULL[:1], 1,
+           f"already holds {name}: a published file is never replaced", out_holds=(name,)) for name in OUTPUTS],
 ]
 
 
@@ -175,7 +221,8 @@ class ReleaseMac(unittest.TestCase):
                 os.symlink(STANDIN, os.path.join(paths["bin"], tool))
         log = os.path.join(folder, "calls.jsonl")
         env = {"PATH": paths["bin"] + ":/usr/bin:/bin", "TMPDIR": paths["tmp"], "STANDIN_LOG": log,
-               "DEVELOPER_ID_APPLICATION": IDENTITY, "NOTARY_KEYCHAIN_PROFILE": "orventa-notary"}
+               "DEVELOPER_ID_APPLICATION": IDENTITY, "DEVELOPER_ID_INSTALLER": INSTALLER_IDENTITY,
+               "NOTARY_KEYCHAIN_PROFILE": "orventa-notary"}
         for key, value in case.environment.items():
             if value is None:
                 env.pop(key, None)
@@ -209,13 +256,18 @@ class ReleaseMac(unittest.TestCase):
                 self.assertEqual(os.listdir(paths["tmp"]), [], "the private folder is removed")
                 self.assertFalse(os.path.exists(os.path.join(app, "Contents", "_CodeSignature")),
                                  "the given app is not signed in place")
+                warnings = [line for line in run.stderr.splitlines() if "warning" in line]
+                self.assertEqual(warnings, [case.warns] if case.warns else [], output)
                 if case.status == 0:
-                    self.assertEqual(sorted(os.listdir(paths["out"])),
-                                     ["DriverAssistant-1.0.dmg", "DriverAssistant-1.0.dmg.sha256"])
-                    with open(os.path.join(paths["out"], "DriverAssistant-1.0.dmg"), "rb") as f:
-                        digest = hashlib.sha256(f.read()).hexdigest()
-                    with open(os.path.join(paths["out"], "DriverAssistant-1.0.dmg.sha256")) as f:
-                        self.assertEqual(f.read(), digest + "  DriverAssistant-1.0.dmg\n")
+                    self.assertEqual(sorted(os.listdir(paths["out"])), OUTPUTS)
+                    for name in ("DriverAssistant-1.0.dmg", "DriverAssistant-1.0.pkg"):
+                        with open(os.path.join(paths["out"], name), "rb") as f:
+                            digest = hashlib.sha256(f.read()).hexdigest()
+                        with open(os.path.join(paths["out"], name + ".sha256")) as f:
+                            self.assertEqual(f.read(), f"{digest}  {name}\n")
+                    with open(os.path.join(paths["out"], "DriverAssistant-1.0.pkg")) as f:
+                        self.assertEqual(f.read(), "product archive of DriverAssistant.app for /Applications, signed by "
+                                         + INSTALLER_IDENTITY, "the package holds the signed app")
                     continue
                 self.assertEqual(sorted(os.listdir(paths["out"])) if os.path.exists(paths["out"]) else [],
                                  sorted(case.out_holds), "no image after a failure")

@@ -1,7 +1,9 @@
 """The GitHub workflows read as YAML: every action pinned to a full commit, no
-job on a runner label GitHub has retired, permissions stated per job, the
-release job refusing branches, and two of its steps (attaching the image,
-the clean-up) run here with bash against stand-ins for gh and security.
+job on a runner label GitHub has retired, permissions stated per job, every
+Mac configure step naming the SDK, the release job refusing branches, and
+four of its steps (the secrets' check, the tag's check, attaching the files,
+the clean-up) run here with bash against stand-ins for plutil, gh and
+security.
 
 Environment: ASSISTANT_SOURCE, ASSISTANT_TEST_OUTPUT.
 """
@@ -107,6 +109,22 @@ class Workflows(unittest.TestCase):
                     self.assertEqual(permissions.get("contents"), "write" if attaches else "read")
                     self.assertEqual(set(permissions.values()) - {"read", "write" if attaches else "read"}, set())
 
+    def test_every_mac_configure_step_names_the_sdk(self):
+        # Without it CMake may take headers installed elsewhere on the runner
+        # (Homebrew's, an older Xcode's) for the SDK's.
+        found = 0
+        for path in WORKFLOWS:
+            _, workflow = load(path)
+            for name, job in workflow["jobs"].items():
+                if not any(label.startswith("macos") for label in labels(job)):
+                    continue
+                for step in job.get("steps", []):
+                    for command in re.findall(r"cmake -S (?:\\\n|[^\n])*", step.get("run", "")):
+                        found += 1
+                        with self.subTest(workflow=os.path.basename(path), job=name, step=step.get("name")):
+                            self.assertIn("-DCMAKE_OSX_SYSROOT=macosx", command.split())
+        self.assertGreater(found, 0)
+
     def test_the_release_job_runs_for_v_tags_only(self):
         _, workflow = load(os.path.join(SOURCE, ".github", "workflows", "release.yml"))
         job = workflow["jobs"]["release"]
@@ -143,6 +161,44 @@ class Workflows(unittest.TestCase):
             made = f.read().splitlines()
         return run, made
 
+    def test_a_missing_secret_stops_the_release_first(self):
+        text, workflow = load(os.path.join(SOURCE, ".github", "workflows", "release.yml"))
+        job = workflow["jobs"]["release"]
+        step = job["steps"][0]
+        self.assertTrue(step["name"].startswith("The release secrets are set"))
+        secrets = sorted(set(re.findall(r"secrets\.(\w+)", text)))
+        self.assertIn("DEVELOPER_ID_INSTALLER_CERTIFICATE_P12", secrets)
+        everything = {name: "set" for name in secrets}
+        run, _ = self.run_step(step, {}, everything)
+        self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+        for name in secrets:
+            with self.subTest(name):
+                run, _ = self.run_step(step, {}, {**everything, name: ""})
+                self.assertEqual(run.returncode, 1, run.stdout + run.stderr)
+                self.assertIn(f"missing: {name} (see docs/releasing.md)", run.stdout)
+
+    def test_the_tag_must_name_the_apps_version(self):
+        _, workflow = load(os.path.join(SOURCE, ".github", "workflows", "release.yml"))
+        step = step_named(workflow["jobs"]["release"], "The tag names the app's version")
+        # plutil -extract CFBundleShortVersionString raw -o - FILE, for an app of version 1.0
+        plutil = '[ "$2" = CFBundleShortVersionString ] && [ "$3" = raw ] || exit 1\necho 1.0\n'
+        app = "build/app/DriverAssistant.app"
+        for name, tag, status in [
+            ("the tag of the app's version", "v1.0", 0),
+            ("the tag of another version", "v1.1", 1),
+            ("the version without its v", "1.0", 1),
+        ]:
+            with self.subTest(name):
+                # As a runner sets them for a pushed tag.
+                run, calls = self.run_step(step, {"plutil": plutil},
+                                           {"APP": app, "GITHUB_REF": "refs/tags/" + tag, "GITHUB_REF_NAME": tag,
+                                            "GITHUB_REF_TYPE": "tag"})
+                self.assertEqual(run.returncode, status, run.stdout + run.stderr)
+                self.assertEqual(calls, [f"plutil -extract CFBundleShortVersionString raw -o - {app}/Contents/Info.plist"])
+                if status:
+                    self.assertEqual(run.stdout, f"::error::The tag {tag} does not name the app's version 1.0"
+                                                 " (expected v1.0)\n")
+
     def test_clean_up_removes_each_secret_on_its_own(self):
         _, workflow = load(os.path.join(SOURCE, ".github", "workflows", "release.yml"))
         step = step_named(workflow["jobs"]["release"], "Remove the keychain")
@@ -157,7 +213,8 @@ class Workflows(unittest.TestCase):
                 shutil.rmtree(temp, ignore_errors=True)
                 for folder in ("notary", "vendor"):
                     os.makedirs(os.path.join(temp, folder))
-                files = ["release.keychain-db", "developer-id.p12", "notary/AuthKey.p8", "vendor/CH34xVCPDriver.pkg"]
+                files = ["release.keychain-db", "developer-id.p12", "developer-id-installer.p12", "notary/AuthKey.p8",
+                         "vendor/CH34xVCPDriver.pkg"]
                 for file in files:
                     open(os.path.join(temp, file), "w").close()
                 # The stand-in deletes the keychain only when it succeeds.
@@ -171,24 +228,27 @@ class Workflows(unittest.TestCase):
                 if status:
                     self.assertIn("Could not remove: keychain", run.stdout)
 
-    def test_an_attached_image_is_never_replaced(self):
+    def test_an_attached_file_is_never_replaced(self):
         _, workflow = load(os.path.join(SOURCE, ".github", "workflows", "release.yml"))
         step = step_named(workflow["jobs"]["release"], "Attach the image")
         self.assertNotIn("--clobber", step["run"])
         image, checksum = "DriverAssistant-1.0.dmg", "DriverAssistant-1.0.dmg.sha256"
+        package, package_checksum = "DriverAssistant-1.0.pkg", "DriverAssistant-1.0.pkg.sha256"
+        files = " ".join(f"dist/{file}" for file in (image, checksum, package, package_checksum))
         view = "gh release view v1.0 --json assets --jq .assets[].name"
         for name, assets, status, expected in [
             ("no release yet", None, 0,
-             [view, f"gh release create v1.0 dist/{image} dist/{checksum} --verify-tag"
-                    " --title ORVENTA Driver Assistant v1.0"]),
-            ("a release without the image", ["notes.txt"], 0, [view, f"gh release upload v1.0 dist/{image} dist/{checksum}"]),
+             [view, f"gh release create v1.0 {files} --verify-tag --title ORVENTA Driver Assistant v1.0"]),
+            ("a release without the image", ["notes.txt"], 0, [view, f"gh release upload v1.0 {files}"]),
             ("the image is attached", [image, checksum], 1, [view]),
             ("only the checksum is attached", [checksum], 1, [view]),
+            ("only the installer package is attached", [package], 1, [view]),
+            ("only the package's checksum is attached", [package_checksum], 1, [view]),
         ]:
             with self.subTest(name):
                 shutil.rmtree(os.path.join(self.scratch, "dist"), ignore_errors=True)
                 os.makedirs(os.path.join(self.scratch, "dist"))
-                for file in (image, checksum):
+                for file in (image, checksum, package, package_checksum):
                     open(os.path.join(self.scratch, "dist", file), "w").close()
                 if assets is None:
                     gh = '[ "$2" = view ] && { echo "release not found" >&2; exit 1; }\nexit 0\n'
@@ -198,7 +258,7 @@ class Workflows(unittest.TestCase):
                 self.assertEqual(run.returncode, status, run.stdout + run.stderr)
                 self.assertEqual(calls, expected)
                 if status:
-                    self.assertIn("a published image is never replaced", run.stdout)
+                    self.assertIn("a published file is never replaced", run.stdout)
 
 
 if __name__ == "__main__":
