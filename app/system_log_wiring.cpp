@@ -3,6 +3,7 @@
 #include "app/wiring.h"
 #include "app/time_limits.h"
 #include "driver/runner/recorded_runner.h"
+#include "ui/localized_text.h"
 #include "ui/os_version.h"
 
 namespace orventa {
@@ -10,7 +11,9 @@ namespace orventa {
 void recordStart(bool selfCheck) {
   logEvent(writeSystemLog, LogCategory::app,
            std::string("start: ") + (selfCheck ? "self-check" : "normal mode") + ", version " ASSISTANT_VERSION
-               ", OS " + quotedForLog(operatingSystemVersionText()));
+               ", OS " + quotedForLog(operatingSystemVersionText()) +
+               // The language of the alerts, named by its own table.
+               (selfCheck ? "" : ", language " + quotedForLog(localizedText("language"))));
 }
 
 int recordEnd(int status) {

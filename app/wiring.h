@@ -18,7 +18,8 @@ SelfCheckOperations realSelfCheckOperations();
 void runAssistantAfterLaunch(bool withDisplay);
 
 /// Writes the run's first record to the system log: the mode, the program's
-/// version and the OS version text.
+/// version, the OS version text and, in normal mode, the language the
+/// alerts are shown in.
 void recordStart(bool selfCheck);
 
 /// Writes the run's last record, the exit status, to the system log and

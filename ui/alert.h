@@ -32,7 +32,8 @@ using AlertPresenter = std::function<AlertResponse(const std::string& title, con
 /// The AppKit presenter: activates the application ignoring other
 /// applications (before every alert), then runs a new NSAlert with the title
 /// as message text, the message as informative text, the style and the
-/// buttons in order. The application object must exist; main thread only.
+/// buttons in order; the second of two buttons gets the Escape key. The
+/// application object must exist; main thread only.
 AlertResponse showAlert(const std::string& title, const std::string& message,
                         const std::vector<std::string>& buttons, AlertStyle style);
 

@@ -41,7 +41,13 @@ AlertResponse showAlert(const std::string& title, const std::string& message,
   [alert setInformativeText:text(message)];
   // GNUstep lacks Cocoa's NSAlertStyle... names; the values are the same.
   [alert setAlertStyle:(NSAlertStyle)static_cast<int>(style)];
-  for (std::size_t i = 0; i < buttons.size(); ++i) [alert addButtonWithTitle:text(buttons[i])];
+  for (std::size_t i = 0; i < buttons.size(); ++i) {
+    NSButton* button = [alert addButtonWithTitle:text(buttons[i])];
+    // A Mac gives Escape only to a button titled exactly "Cancel", so a
+    // translated "Cancel", and "Close" in any language, would lose it: the
+    // second of two buttons, the one that takes no action, gets it here.
+    if (buttons.size() == 2 && i == 1) [button setKeyEquivalent:@"\033"];
+  }
   const AlertResponse response = [alert runModal];
 
   [alert release];
