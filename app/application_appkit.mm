@@ -1,4 +1,5 @@
 #include "app/application.h"
+#include "ui/alert.h"
 
 #import <AppKit/AppKit.h>
 
@@ -43,6 +44,7 @@ int runApplication(std::function<void()> whenLaunched) {
   NSDictionary* quiet = [NSDictionary dictionaryWithObject:@"YES" forKey:@"GSSuppressAppIcon"];
   [[NSUserDefaults standardUserDefaults] registerDefaults:quiet];
 #endif
+  orventa::prepareAlertFonts();
 
   NSApplication* application = [NSApplication sharedApplication];
   AppDelegate* delegate = [[AppDelegate alloc] init];

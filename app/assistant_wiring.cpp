@@ -7,7 +7,9 @@
 #include "driver/driver_state.h"
 #include "package/embedded_package.h"
 #include "package/private_copy.h"
+#include "ui/assistant_alerts.h"
 #include "ui/assistant_flow.h"
+#include "ui/localized_text.h"
 #include "ui/recorded_alert.h"
 #include "ui/open_package.h"
 #include "ui/os_version.h"
@@ -32,16 +34,23 @@ void runAssistantAfterLaunch(bool withDisplay) {
     return opened;
   };
   operations.removePackage = removePrivateCopy;
+  operations.localizedText = localizedText;
+  // The record names each alert and button in English.
+  const auto english = [](const std::string& shown) {
+    return englishAlertText(shown, localizedText, developmentText);
+  };
   if (withDisplay) {
-    operations.showAlert = recordingPresenter(showAlert, writeSystemLog);
+    operations.showAlert = recordingPresenter(showAlert, writeSystemLog, {}, english);
   } else {
     // No application object in the terminal: the alerts become text.
     operations.showAlert = recordingPresenter(
         [](const std::string& title, const std::string& message, const std::vector<std::string>& buttons,
-           AlertStyle style) { return showTerminalAlert(title, message, buttons, style, std::cin, std::cout); },
+           AlertStyle style) {
+          return showTerminalAlert(title, message, buttons, style, std::cin, std::cout, localizedText);
+        },
         // The terminal answers with the last button when its input has
         // ended; a read that failed is what tells that apart from a choice.
-        writeSystemLog, [] { return std::cin.fail(); });
+        writeSystemLog, [] { return std::cin.fail(); }, english);
   }
   runAssistant(operations);
   // The application ends with status 0 once this returns.

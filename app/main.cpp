@@ -14,6 +14,7 @@
 #include "app/standard_descriptors.h"
 #include "app/standard_streams.h"
 #include "app/wiring.h"
+#include "ui/localized_text.h"
 
 #include <string>
 
@@ -46,7 +47,8 @@ int main(int argc, char** argv, char** envp) {
     default:
       break;
   }
-  recordStart("normal mode");
+  // The language of the alerts, as its own table names it.
+  recordStart("normal mode", localizedText("language"));
   // Without a reachable display GNUstep would abort while creating the
   // application object, so the terminal runs the same step instead.
   if (!displayReachable()) {

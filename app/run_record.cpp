@@ -7,10 +7,11 @@
 
 namespace orventa {
 
-void recordStart(std::string_view modeName) {
-  logEvent(writeSystemLog, LogCategory::app,
-           "start: " + std::string(modeName) + ", version " ASSISTANT_VERSION ", OS " +
-               quotedForLog(operatingSystemVersionText()));
+void recordStart(std::string_view modeName, std::string_view language) {
+  std::string record = "start: " + std::string(modeName) + ", version " ASSISTANT_VERSION ", OS " +
+                       quotedForLog(operatingSystemVersionText());
+  if (!language.empty()) record += ", language " + quotedForLog(language);
+  logEvent(writeSystemLog, LogCategory::app, record);
 }
 
 int recordEnd(int status) {

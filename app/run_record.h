@@ -6,8 +6,9 @@
 namespace orventa {
 
 /// Writes the run's first record: the mode ("self-check", "driver state",
-/// "normal mode"), the program's version and the OS version text.
-void recordStart(std::string_view modeName);
+/// "normal mode"), the program's version, the OS version text and, for a run
+/// that shows alerts, the `language` they are shown in (empty: none).
+void recordStart(std::string_view modeName, std::string_view language = {});
 
 /// Writes the run's last record, the exit status, and returns `status`.
 int recordEnd(int status);

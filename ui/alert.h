@@ -32,7 +32,15 @@ using AlertPresenter = std::function<AlertResponse(const std::string& title, con
 /// The AppKit presenter: activates the application ignoring other
 /// applications (before every alert), then runs a new NSAlert with the title
 /// as message text, the message as informative text, the style and the
-/// buttons in order. The application object must exist; main thread only.
+/// buttons in order; the second of two buttons gets the Escape key. The
+/// application object must exist; main thread only.
+/// Prepares the fonts of the AppKit alerts for the user's language; call it
+/// before the application object exists. On GNUstep, whose default font
+/// lacks Chinese and Japanese and which draws a missing character as "?",
+/// those two languages get a font that covers them. Nothing on a Mac, whose
+/// fonts fall back by themselves.
+void prepareAlertFonts();
+
 AlertResponse showAlert(const std::string& title, const std::string& message,
                         const std::vector<std::string>& buttons, AlertStyle style);
 

@@ -3,6 +3,7 @@
 #import <AppKit/AppKit.h>
 
 #include "common/utf8_repair.h"
+#include "ui/localized_text.h"
 
 namespace orventa {
 
@@ -26,7 +27,30 @@ void activateApplication() {
   }
 }
 
+
 }  // namespace
+
+void prepareAlertFonts() {
+#ifdef GNUSTEP
+  // GNUstep's cairo back end draws a character its font lacks as "?", with
+  // no fallback to another font, and its default font has no Chinese or
+  // Japanese. For those languages the alerts take a font that covers them as
+  // well as Latin (scripts/setup installs it; without it the back end takes
+  // the closest font it has). Set before the application object exists,
+  // which fixes the fonts it uses; registered defaults are not stored, and
+  // the user's own font settings still win.
+  const std::string language = localizedText("language");
+  if (language != "ja" && language != "zh-Hans") return;
+  NSAutoreleasePool* pool = [[NSAutoreleasePool alloc] init];
+  NSString* font = @"WenQuanYiMicroHei";
+  // The headline, the message and the buttons each read a key of their own.
+  NSDictionary* fonts = [NSDictionary dictionaryWithObjectsAndKeys:font, @"NSFont", font, @"NSBoldFont", font,
+                                      @"NSControlContentFont", font, @"NSLabelFont", font, @"NSMessageFont", font,
+                                      @"NSUserFont", nil];
+  [[NSUserDefaults standardUserDefaults] registerDefaults:fonts];
+  [pool drain];
+#endif
+}
 
 AlertResponse showAlert(const std::string& title, const std::string& message,
                         const std::vector<std::string>& buttons, AlertStyle style) {
@@ -41,7 +65,13 @@ AlertResponse showAlert(const std::string& title, const std::string& message,
   [alert setInformativeText:text(message)];
   // GNUstep lacks Cocoa's NSAlertStyle... names; the values are the same.
   [alert setAlertStyle:(NSAlertStyle)static_cast<int>(style)];
-  for (std::size_t i = 0; i < buttons.size(); ++i) [alert addButtonWithTitle:text(buttons[i])];
+  for (std::size_t i = 0; i < buttons.size(); ++i) {
+    NSButton* button = [alert addButtonWithTitle:text(buttons[i])];
+    // A Mac gives Escape only to a button titled exactly "Cancel", so a
+    // translated "Cancel", and "Close" in any language, would lose it: the
+    // second of two buttons, the one that takes no action, gets it here.
+    if (buttons.size() == 2 && i == 1) [button setKeyEquivalent:@"\033"];
+  }
   const AlertResponse response = [alert runModal];
 
   [alert release];

@@ -1,75 +1,135 @@
 #include "ui/assistant_alerts.h"
 
+#include "driver/runner/run_limit_error.h"
+#include "package/assistant_error.h"
+
 namespace orventa {
 
-// The paragraph breaks belong to the texts; the parts are joined as they are.
+namespace {
 
-std::string environmentLine(const std::string& osVersionText) { return "Environment: " + osVersionText; }
+// The keys of every alert title and button: what the support record
+// translates back to English.
+constexpr std::string_view titleAndButtonKeys[] = {
+    "driverCheckComplete.title", "driverNeedsAttention.title",      "driverRequired.title",
+    "completeInstallation.title", "driverNotDetected.title",         "approvalOrRestartRequired.title",
+    "installationComplete.title", "unableToContinue.title",          "button.ok",
+    "button.cancel",              "button.openInstaller",            "button.installDriver",
+    "button.recheck",             "button.close",
+};
 
-std::string_view approvalPlace(int macOSMajorVersion) {
+std::string_view assistantErrorKey(int code) {
+  switch (static_cast<AssistantErrorCode>(code)) {
+    case AssistantErrorCode::packageMissing: return "error.packageMissing";
+    case AssistantErrorCode::digestMismatch: return "error.digestMismatch";
+    case AssistantErrorCode::signatureMismatch: return "error.signatureMismatch";
+    case AssistantErrorCode::notTrusted: return "error.notTrusted";
+    case AssistantErrorCode::openFailed: return "error.openFailed";
+    case AssistantErrorCode::timeLimit:
+    case AssistantErrorCode::outputLimit:
+      break;
+  }
+  return {};
+}
+
+std::string_view runLimitKey(LimitUnit unit) {
+  switch (unit) {
+    case LimitUnit::seconds: return "error.timeLimit.seconds";
+    case LimitUnit::second: return "error.timeLimit.second";
+    case LimitUnit::gibibytes: return "error.outputLimit.gibibytes";
+    case LimitUnit::mebibytes: return "error.outputLimit.mebibytes";
+    case LimitUnit::bytes: return "error.outputLimit.bytes";
+    case LimitUnit::byte: return "error.outputLimit.byte";
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string environmentLine(const Localizer& texts, const std::string& osVersionText) {
+  return formattedText(texts("environmentLine"), {osVersionText});
+}
+
+std::string_view approvalPlaceKey(int macOSMajorVersion) {
   // macOS 13 renamed System Preferences and its pane; macOS 15 moved the
   // approval of driver extensions into a pane of their own.
-  if (macOSMajorVersion >= 15) return "System Settings > General > Login Items & Extensions > Driver Extensions";
-  if (macOSMajorVersion == 11 || macOSMajorVersion == 12) return "System Preferences > Security & Privacy";
+  if (macOSMajorVersion >= 15) return "approvalPlace.macOS15";
+  if (macOSMajorVersion == 11 || macOSMajorVersion == 12) return "approvalPlace.macOS11";
+  return "approvalPlace.macOS13";
+}
+
+std::string_view approvalPlace(int macOSMajorVersion) {
+  const std::string_view key = approvalPlaceKey(macOSMajorVersion);
+  if (key == "approvalPlace.macOS15") return "System Settings > General > Login Items & Extensions > Driver Extensions";
+  if (key == "approvalPlace.macOS11") return "System Preferences > Security & Privacy";
   return "System Settings > Privacy & Security";
 }
 
-Alert driverCheckCompleteAlert(const std::string& environmentLine, bool serialPortPresent) {
-  const char* portLine = serialPortPresent ? "A WCH serial port is also present."
-                                           : "Connect the alarm light later to check its serial port.";
-  return {"Driver Check Complete",
-          environmentLine +
-              "\n\nThe required WCH driver is already installed and enabled. No installation is needed.\n\n" +
-              portLine,
-          {"OK"},
+Alert driverCheckCompleteAlert(const Localizer& texts, const std::string& environmentLine, bool serialPortPresent) {
+  const std::string portLine = texts(serialPortPresent ? "serialPort.present" : "serialPort.absent");
+  return {texts("driverCheckComplete.title"),
+          formattedText(texts("driverCheckComplete.message"), {environmentLine, portLine}),
+          {texts("button.ok")},
           AlertStyle::informational};
 }
 
-Alert driverNeedsAttentionAlert(const std::string& environmentLine, std::string_view place) {
-  return {"Driver Needs Attention",
-          environmentLine + "\n\nThe WCH driver is installed but not enabled. Check " + std::string(place) +
-              " and restart the Mac.\n\nOpen the signed installer to complete or repair the installation?",
-          {"Open Installer", "Cancel"},
+Alert driverNeedsAttentionAlert(const Localizer& texts, const std::string& environmentLine, std::string_view place) {
+  return {texts("driverNeedsAttention.title"),
+          formattedText(texts("driverNeedsAttention.message"), {environmentLine, place}),
+          {texts("button.openInstaller"), texts("button.cancel")},
           AlertStyle::warning};
 }
 
-Alert driverRequiredAlert(const std::string& environmentLine) {
-  return {"Driver Required",
-          environmentLine + "\n\nThe required WCH driver is not installed. Install it now?",
-          {"Install Driver", "Cancel"},
+Alert driverRequiredAlert(const Localizer& texts, const std::string& environmentLine) {
+  return {texts("driverRequired.title"),
+          formattedText(texts("driverRequired.message"), {environmentLine}),
+          {texts("button.installDriver"), texts("button.cancel")},
           AlertStyle::warning};
 }
 
-Alert completeInstallationAlert() {
-  return {"Complete the WCH Installation",
-          "Finish the steps in the macOS Installer window. Then return here and click Recheck.",
-          {"Recheck", "Close"},
+Alert completeInstallationAlert(const Localizer& texts) {
+  return {texts("completeInstallation.title"),
+          texts("completeInstallation.message"),
+          {texts("button.recheck"), texts("button.close")},
           AlertStyle::informational};
 }
 
-Alert driverNotDetectedAlert() {
-  return {"Driver Not Detected",
-          "The installer closed, but the required driver was not detected. Open this assistant again or "
-          "contact ORVENTA support.",
-          {"OK"},
+Alert driverNotDetectedAlert(const Localizer& texts) {
+  return {texts("driverNotDetected.title"), texts("driverNotDetected.message"), {texts("button.ok")},
           AlertStyle::critical};
 }
 
-Alert approvalOrRestartRequiredAlert(std::string_view place) {
-  return {"Approval or Restart Required",
-          "The driver is installed but not enabled yet. Approve WCH in " + std::string(place) +
-              " if requested, restart the Mac, and open this assistant again.",
-          {"OK"},
+Alert approvalOrRestartRequiredAlert(const Localizer& texts, std::string_view place) {
+  return {texts("approvalOrRestartRequired.title"),
+          formattedText(texts("approvalOrRestartRequired.message"), {place}),
+          {texts("button.ok")},
           AlertStyle::warning};
 }
 
-Alert installationCompleteAlert() {
-  return {"Installation Complete", "The required WCH driver is installed and enabled.", {"OK"},
+Alert installationCompleteAlert(const Localizer& texts) {
+  return {texts("installationComplete.title"), texts("installationComplete.message"), {texts("button.ok")},
           AlertStyle::informational};
 }
 
-Alert unableToContinueAlert(const std::string& errorMessage) {
-  return {"Unable to Continue", errorMessage, {"OK"}, AlertStyle::critical};
+Alert unableToContinueAlert(const Localizer& texts, const std::exception& error) {
+  return {texts("unableToContinue.title"), failureMessage(texts, error), {texts("button.ok")}, AlertStyle::critical};
+}
+
+std::string failureMessage(const Localizer& texts, const std::exception& error) {
+  if (const auto* own = dynamic_cast<const AssistantError*>(&error)) {
+    const std::string_view key = assistantErrorKey(own->code());
+    if (!key.empty()) return texts(key);
+  }
+  if (const auto* limit = dynamic_cast<const RunLimitError*>(&error)) {
+    const std::string_view key = runLimitKey(limit->limit().unit);
+    if (!key.empty()) return formattedText(texts(key), {limit->toolPath(), limit->limit().number});
+  }
+  return error.what();
+}
+
+std::string englishAlertText(const std::string& shown, const Localizer& texts, const Localizer& english) {
+  for (const std::string_view key : titleAndButtonKeys)
+    if (texts(key) == shown) return english(key);
+  return shown;
 }
 
 }  // namespace orventa

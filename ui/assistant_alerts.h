@@ -1,14 +1,17 @@
 #pragma once
 // The assistant's alerts of normal mode, each with its title, message,
-// buttons and style. A failure's own message, shown in "Unable to
-// Continue", is the error's (package/assistant_error.cpp,
-// driver/runner/run_limit_error.cpp, or the platform's).
+// buttons and style, in the user's language: every text comes from the
+// tables by key (ui/localized_text.h; resources/en.lproj/Localizable.strings
+// holds them all in English). A platform error's own message, shown in
+// "Unable to Continue", is the system's.
 
+#include <exception>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "ui/alert.h"
+#include "ui/localized_text.h"
 
 namespace orventa {
 
@@ -20,33 +23,48 @@ struct Alert {
   AlertStyle style;
 };
 
-/// "Environment: " followed directly by the OS version text: the head of the
-/// first alert of every run.
-std::string environmentLine(const std::string& osVersionText);
+/// The lead "Environment: " followed directly by the OS version text: the
+/// head of the first alert of every run.
+std::string environmentLine(const Localizer& texts, const std::string& osVersionText);
 
-/// Where the user approves a driver extension on macOS `macOSMajorVersion`:
-/// 11 and 12 "System Preferences > Security & Privacy"; 13 and 14 "System
-/// Settings > Privacy & Security"; 15 and later "System Settings > General >
-/// Login Items & Extensions > Driver Extensions". A version it does not know
-/// (0 for a system that is not macOS, anything below 11) gets the text of
-/// 13 and 14.
+/// Where the user approves a driver extension on macOS `macOSMajorVersion`,
+/// in English: 11 and 12 "System Preferences > Security & Privacy"; 13 and
+/// 14 "System Settings > Privacy & Security"; 15 and later "System Settings >
+/// General > Login Items & Extensions > Driver Extensions". A version it does
+/// not know (0 for a system that is not macOS, anything below 11) gets the
+/// place of 13 and 14.
 std::string_view approvalPlace(int macOSMajorVersion);
 
+/// The key of that place in the tables, by the same version groups.
+std::string_view approvalPlaceKey(int macOSMajorVersion);
+
 /// First alerts, by initial driver state. Each begins with `environmentLine`;
-/// `place` is an `approvalPlace`.
-Alert driverCheckCompleteAlert(const std::string& environmentLine, bool serialPortPresent);
-Alert driverNeedsAttentionAlert(const std::string& environmentLine, std::string_view place);
-Alert driverRequiredAlert(const std::string& environmentLine);
+/// `place` is the approval place in the user's language.
+Alert driverCheckCompleteAlert(const Localizer& texts, const std::string& environmentLine, bool serialPortPresent);
+Alert driverNeedsAttentionAlert(const Localizer& texts, const std::string& environmentLine, std::string_view place);
+Alert driverRequiredAlert(const Localizer& texts, const std::string& environmentLine);
 
 /// The wait while the Installer runs.
-Alert completeInstallationAlert();
+Alert completeInstallationAlert(const Localizer& texts);
 
 /// Result alerts after the recheck.
-Alert driverNotDetectedAlert();
-Alert approvalOrRestartRequiredAlert(std::string_view place);
-Alert installationCompleteAlert();
+Alert driverNotDetectedAlert(const Localizer& texts);
+Alert approvalOrRestartRequiredAlert(const Localizer& texts, std::string_view place);
+Alert installationCompleteAlert(const Localizer& texts);
 
-/// The failure report: `errorMessage` unchanged as the message.
-Alert unableToContinueAlert(const std::string& errorMessage);
+/// The failure report, with `failureMessage(texts, error)` as the message.
+Alert unableToContinueAlert(const Localizer& texts, const std::exception& error);
+
+/// What the user reads of a failure: for the assistant's own errors
+/// (AssistantError, RunLimitError) the text of their code in the user's
+/// language, the runner's with its tool path and limit filled in; for any
+/// other error its what(), unchanged.
+std::string failureMessage(const Localizer& texts, const std::exception& error);
+
+/// The English title or button text of an alert shown as `shown` in the
+/// language of `texts`: the development table's text under the key whose
+/// text in `texts` is `shown` (the support record names alerts and buttons
+/// in English). A text no alert title or button has comes back unchanged.
+std::string englishAlertText(const std::string& shown, const Localizer& texts, const Localizer& english);
 
 }  // namespace orventa

@@ -18,29 +18,30 @@ AlertResponse show(const AssistantOperations& operations, const Alert& alert) {
 /// that the user accepted.
 bool offerAccepted(const AssistantOperations& operations, const std::string& environment, std::string_view place,
                    DriverState initial) {
+  const Localizer& texts = operations.localizedText;
   switch (initial) {
     case DriverState::enabled:
       // A report, not an offer: whatever the answer, there is nothing to do.
-      show(operations, driverCheckCompleteAlert(environment, wchSerialPortPresent(operations.listDirectory)));
+      show(operations, driverCheckCompleteAlert(texts, environment, wchSerialPortPresent(operations.listDirectory)));
       return false;
     case DriverState::installedNotEnabled:
-      return show(operations, driverNeedsAttentionAlert(environment, place)) == firstButtonResponse;
+      return show(operations, driverNeedsAttentionAlert(texts, environment, place)) == firstButtonResponse;
     case DriverState::notInstalled:
-      return show(operations, driverRequiredAlert(environment)) == firstButtonResponse;
+      return show(operations, driverRequiredAlert(texts, environment)) == firstButtonResponse;
   }
   return false;
 }
 
-Alert resultAlert(DriverState final, std::string_view place) {
+Alert resultAlert(const Localizer& texts, DriverState final, std::string_view place) {
   switch (final) {
     case DriverState::enabled:
-      return installationCompleteAlert();
+      return installationCompleteAlert(texts);
     case DriverState::installedNotEnabled:
-      return approvalOrRestartRequiredAlert(place);
+      return approvalOrRestartRequiredAlert(texts, place);
     case DriverState::notInstalled:
       break;
   }
-  return driverNotDetectedAlert();
+  return driverNotDetectedAlert(texts);
 }
 
 /// Verifies and opens the package. Throws what went wrong.
@@ -57,22 +58,23 @@ void openVerifiedPackage(const AssistantOperations& operations) {
 
 void runAssistant(const AssistantOperations& operations) {
   // Read first, whatever the driver state turns out to be.
-  const std::string environment = environmentLine(operations.osVersionText());
-  const std::string_view place = approvalPlace(operations.macOSMajorVersion());
+  const Localizer& texts = operations.localizedText;
+  const std::string environment = environmentLine(texts, operations.osVersionText());
+  const std::string place = texts(approvalPlaceKey(operations.macOSMajorVersion()));
 
   if (!offerAccepted(operations, environment, place, operations.driverState())) return;
 
   try {
     openVerifiedPackage(operations);
   } catch (const std::exception& error) {
-    // The user sees the message only; nothing is retried.
-    show(operations, unableToContinueAlert(error.what()));
+    // The user sees the message only, in their language; nothing is retried.
+    show(operations, unableToContinueAlert(texts, error));
     return;
   }
 
   // The Installer runs on its own; only "Recheck" brings the flow back.
-  if (show(operations, completeInstallationAlert()) != firstButtonResponse) return;
-  show(operations, resultAlert(operations.driverState(), place));
+  if (show(operations, completeInstallationAlert(texts)) != firstButtonResponse) return;
+  show(operations, resultAlert(texts, operations.driverState(), place));
 }
 
 }  // namespace orventa

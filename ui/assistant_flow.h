@@ -5,6 +5,7 @@
 
 #include "driver/driver_state.h"
 #include "ui/alert.h"
+#include "ui/localized_text.h"
 #include "ui/serial_port_scan.h"
 
 namespace orventa {
@@ -32,11 +33,14 @@ struct AssistantOperations {
   std::function<void(const std::string& path)> removePackage;
   /// Shows one alert and returns the chosen button's response.
   AlertPresenter showAlert;
+  /// Every text of the alerts, by key, in the user's language.
+  Localizer localizedText;
 };
 
 /// The whole conversation of one normal run, to its end:
 ///  1. the environment line from the OS version text and the approval place
-///     from the macOS major version (both read before anything else);
+///     from the macOS major version (both read before anything else), each
+///     text in the user's language from `localizedText`;
 ///  2. `driverState`: enabled -> scan /dev, "Driver Check Complete", end;
 ///     installedNotEnabled -> offer "Driver Needs Attention";
 ///     notInstalled -> offer "Driver Required";
@@ -44,8 +48,8 @@ struct AssistantOperations {
 ///  4. `embeddedPackage`, then `openPackage` (NO is assistant error
 ///     openFailed, "macOS could not open the WCH installer.", after
 ///     `removePackage` removed the package nothing will read); a failure of
-///     either shows "Unable to Continue" with the error's message and ends
-///     the run;
+///     either shows "Unable to Continue" with the error's message
+///     (`failureMessage`) and ends the run;
 ///  5. "Complete the WCH Installation": anything but "Recheck" ends the run;
 ///  6. `driverState` again and one result alert by its answer.
 /// At most three alerts; `driverState` once or twice, `embeddedPackage`,

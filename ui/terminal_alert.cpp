@@ -51,14 +51,15 @@ bool readAnswerLine(std::istream& in, std::string& line, bool& tooLong) {
 
 AlertResponse showTerminalAlert(const std::string& title, const std::string& message,
                                 const std::vector<std::string>& buttons, AlertStyle style,
-                                std::istream& in, std::ostream& out) {
+                                std::istream& in, std::ostream& out, const Localizer& texts) {
   (void)style;
   out << title << '\n' << message << '\n';
   for (std::size_t i = 0; i < buttons.size(); ++i) out << i + 1 << ". " << buttons[i] << '\n';
 
   const std::size_t count = buttons.size();
-  const std::string prompt = count == 1 ? "Press 1 and Return: "
-                                        : "Choose 1-" + std::to_string(count) + " and press Return: ";
+  const std::string prompt = count == 1 ? texts("terminal.pressOne")
+                                        : formattedText(texts("terminal.chooseRange"), {std::to_string(count)});
+  const std::string hint = texts("terminal.hint");
   std::string line;
   bool tooLong = false;
   for (;;) {
@@ -73,7 +74,7 @@ AlertResponse showTerminalAlert(const std::string& title, const std::string& mes
       out << '\n';
       return firstButtonResponse + static_cast<AlertResponse>(*number) - 1;
     }
-    out << "Please answer with a button's number.\n";
+    out << hint << '\n';
   }
 }
 

@@ -78,7 +78,7 @@ class GuiPaths(unittest.TestCase):
         self.assertGuiRun(
             "declined", s.mac(log=True), s.test_program(), ["Cancel"], [("Driver Required", "warning")],
             s.DRIVER_STATE,
-            records=["app: start: normal mode, version 1.0, OS \"%s\"" % os.uname().release,
+            records=["app: start: normal mode, version 1.0, OS \"%s\", language \"en\"" % os.uname().release,
                      "state: driver state: notInstalled, no receipt, driver not listed",
                      'flow: alert "Driver Required": "Cancel"', "app: end: exit status 0"])
 

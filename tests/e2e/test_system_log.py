@@ -21,7 +21,9 @@ def quoted(text):
 
 
 def start(mode):
-    return "app: start: %s, version 1.0, OS %s" % (mode, quoted(os.uname().release))
+    """The first record; normal mode adds the language of its alerts."""
+    line = "app: start: %s, version 1.0, OS %s" % (mode, quoted(os.uname().release))
+    return line + ', language "en"' if mode == "normal mode" else line
 
 
 def end(status):

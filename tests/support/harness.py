@@ -115,7 +115,7 @@ class Xvfb:
 
 
 @contextlib.contextmanager
-def gui_program(x, arguments, log_path):
+def gui_program(x, arguments, log_path, **env):
     """The shipped program in normal mode on the X server `x`, as a Popen.
 
     GNUstep starts helper daemons (gdnc) that outlive the program: where this
@@ -124,14 +124,15 @@ def gui_program(x, arguments, log_path):
     would hold open. It gets a temporary folder of its own (GNUstep reads
     TEMP): GNUstep names its message ports there by process id, and in its
     namespace the program is always process 1, so two side by side would
-    collide. The program is killed if it still runs when the block ends.
+    collide. `env` adds to its environment (LANGUAGE=de). The program is
+    killed if it still runs when the block ends.
     """
     command = [app_path()] + list(arguments)
     if os.geteuid() == 0 and shutil.which("unshare"):
         command = ["unshare", "--pid", "--fork", "--kill-child", "--mount-proc"] + command
     with open(log_path, "wb") as log, tempfile.TemporaryDirectory(prefix="assistant-") as private_tmp:
         process = subprocess.Popen(command,
-                                   env=x.env(TMPDIR=private_tmp, TEMP=private_tmp),
+                                   env=x.env(TMPDIR=private_tmp, TEMP=private_tmp, **env),
                                    stdin=subprocess.DEVNULL, stdout=log, stderr=log)
         try:
             yield process

@@ -73,11 +73,12 @@ class Shown:
         raise AssertionError("no button %r on the alert %s; it reads:\n%s" % (label, self.image, self.text()))
 
 
-def read_lines(image, left, top, scale):
-    """The text lines tesseract finds in `image`, with boxes in screen pixels
-    (the picture shows the screen from (left, top), enlarged `scale` times)."""
-    tsv = subprocess.run(["tesseract", image, "-", "--psm", "11", "tsv"], capture_output=True, text=True,
-                         check=True).stdout
+def read_lines(image, left, top, scale, language="eng"):
+    """The text lines tesseract finds in `image` with its data for `language`
+    (eng, deu, chi_sim), with boxes in screen pixels (the picture shows the
+    screen from (left, top), enlarged `scale` times)."""
+    tsv = subprocess.run(["tesseract", image, "-", "-l", language, "--psm", "11", "tsv"], capture_output=True,
+                         text=True, check=True).stdout
     lines = {}
     for row in tsv.splitlines()[1:]:
         fields = row.split("\t")
@@ -89,9 +90,10 @@ def read_lines(image, left, top, scale):
     return sorted(lines.values(), key=lambda line: (line.words[0][2], line.words[0][1]))
 
 
-def next_alert(x, process, folder, number, timeout=30):
+def next_alert(x, process, folder, number, timeout=30, language="eng"):
     """Waits for an alert window, saves a screenshot of the screen as
-    alert-NUMBER.png in `folder` and reads it. None if the program ends first."""
+    alert-NUMBER.png in `folder` and reads it (tesseract's `language`). None
+    if the program ends first."""
     deadline = time.monotonic() + timeout
     while True:
         windows = alert_windows(x)
@@ -118,7 +120,7 @@ def next_alert(x, process, folder, number, timeout=30):
         subprocess.run(["convert", shot, "-crop", "%dx%d+%d+%d" % (width, height, left, top), "+repage",
                         "-colorspace", "gray", "-resize", "%d%%" % (100 * scale), crop],
                        check=True, capture_output=True)
-        lines = read_lines(crop, left, top, scale)
+        lines = read_lines(crop, left, top, scale, language)
         text = [line.text for line in lines]
         if text and text == previous:
             return Shown(x, window, (left, top, width, height), name, shot, lines)
@@ -152,6 +154,12 @@ def share_of_color(image, box, color, fuzz="10%"):
         ["convert", image, "-crop", "%dx%d+%d+%d" % (width, height, left, top), "+repage", "-alpha", "off",
          "-fuzz", fuzz, "-fill", "black", "+opaque", color, "-fill", "white", "-opaque", color,
          "-format", "%[fx:mean]", "info:"], capture_output=True, text=True, check=True).stdout)
+
+
+def press_escape(x, shown):
+    """Gives the alert's window the keyboard focus and presses Escape (no
+    window manager gives it the focus by itself)."""
+    _x(x, "xdotool", "windowfocus", "--sync", shown.window, "key", "Escape")
 
 
 def wait_closed(x, shown, process, timeout=15):

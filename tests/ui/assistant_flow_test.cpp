@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "package/assistant_error.h"
+#include "tests/support/strings_table.h"
 #include "ui/assistant_flow.h"
 
 using namespace orventa;
@@ -32,6 +33,8 @@ std::ostream& operator<<(std::ostream& out, const Shown& shown) {
 }
 
 const std::string osVersion = "Version 14.2 (Build 23C64)";
+// The texts as a user reads them in English: the development table.
+const Localizer english = tableLocalizer("en");
 const std::string environment = "Environment: Version 14.2 (Build 23C64)";
 
 // The expected alerts, written out in full on purpose: the texts are what the
@@ -214,6 +217,7 @@ struct Script {
 
   AssistantOperations operations() {
     AssistantOperations o;
+    o.localizedText = english;
     o.osVersionText = [] { return osVersion; };
     o.macOSMajorVersion = [this] { return macOSMajorVersion; };
     o.listDirectory = [this](const std::string& path) {
@@ -311,6 +315,7 @@ TEST(AssistantFlow, AlertStylesAreAppKitsNumbers) {
 TEST(AssistantFlow, ReadsTheOsVersionBeforeAnythingElse) {
   std::vector<std::string> calls;
   AssistantOperations o;
+  o.localizedText = english;
   o.osVersionText = [&] {
     calls.push_back("osVersionText");
     return std::string();
@@ -344,6 +349,7 @@ TEST(AssistantFlow, RemovesThePackageOnlyWhenItCannotBeOpenedBeforeTheFailureSho
     SCOPED_TRACE(opens ? "opened" : "not opened");
     std::vector<std::string> calls;
     AssistantOperations o;
+    o.localizedText = english;
     o.osVersionText = [] { return osVersion; };
     o.macOSMajorVersion = [] { return 0; };
     o.driverState = [] { return DriverState::notInstalled; };

@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "tests/support/strings_table.h"
 #include "ui/terminal_alert.h"
 
 using namespace orventa;
@@ -17,7 +18,8 @@ Answer ask(const std::string& input, std::vector<std::string> buttons = {"Instal
   std::istringstream in(input);
   std::ostringstream out;
   const AlertResponse response =
-      showTerminalAlert("Driver Required", "Environment: 6.1\n\nInstall it now?", buttons, AlertStyle::warning, in, out);
+      showTerminalAlert("Driver Required", "Environment: 6.1\n\nInstall it now?", buttons, AlertStyle::warning, in, out,
+                        tableLocalizer("en"));
   return {response, out.str()};
 }
 

@@ -1,0 +1,44 @@
+"""The alerts in another language on a private X server, as a user sees
+them: a Chinese and a German "Driver Required", read back from a screenshot
+with tesseract's data for that language (a character the font cannot draw
+shows as "?" or a box and does not read back), then closed with Escape,
+which the second button ("Cancel" translated) must take."""
+
+import os
+import unittest
+
+import harness
+import screen
+
+
+class GuiLanguages(unittest.TestCase):
+    cases = [
+        # LANGUAGE, tesseract's language, the title, words of the message and the second button
+        ("zh_CN", "chi_sim", "需要驱动程序", ["环境", "所需的WCH驱动程序尚未安装", "要现在安装吗", "取消"]),
+        ("de", "deu", "Treiber erforderlich", ["Umgebung:", "WCH-Treiber ist nicht installiert.", "Abbrechen"]),
+    ]
+
+    def test_driver_required_reads_in_the_language_and_escape_cancels(self):
+        for language, data, title, words in self.cases:
+            with self.subTest(language):
+                shots = harness.output_dir("gui_languages", language)
+                with harness.Xvfb() as x:
+                    with harness.gui_program(x, [], os.path.join(shots, "program.log"), LANGUAGE=language) as process:
+                        alert = screen.next_alert(x, process, shots, 1, language=data)
+                        # tesseract sets Chinese characters apart with blanks.
+                        glue = "" if data == "chi_sim" else " "
+                        lines = [glue.join(line.text.split()) for line in alert.lines]
+                        read = glue.join(lines)
+                        why = "screenshot: %s; it reads:\n%s" % (alert.image, alert.text())
+                        # The icon may read as a sign or two before the headline.
+                        self.assertIn(title, lines, why)
+                        for word in words:
+                            self.assertIn(word, read, why)
+                        screen.press_escape(x, alert)
+                        screen.wait_closed(x, alert, process)
+                        self.assertEqual(process.wait(timeout=15), 0)
+                    self.assertEqual(screen.alert_windows(x), [])
+
+
+if __name__ == "__main__":
+    harness.main()

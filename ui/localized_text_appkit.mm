@@ -1,0 +1,45 @@
+#include "ui/localized_text.h"
+
+#import <Foundation/Foundation.h>
+
+namespace orventa {
+
+namespace {
+
+NSString* keyString(std::string_view key) {
+  return [[[NSString alloc] initWithBytes:key.data() length:key.size() encoding:NSUTF8StringEncoding] autorelease];
+}
+
+std::string utf8(NSString* text, std::string_view fallback) {
+  const char* bytes = text != nil ? [text UTF8String] : nullptr;
+  return bytes != nullptr ? std::string(bytes) : std::string(fallback);
+}
+
+}  // namespace
+
+std::string localizedText(std::string_view key) {
+  // Also called before any application object exists (the terminal, the
+  // start record), where no pool would catch the autoreleased strings.
+  NSAutoreleasePool* pool = [[NSAutoreleasePool alloc] init];
+  NSString* text = [[NSBundle mainBundle] localizedStringForKey:keyString(key) value:nil table:nil];
+  std::string result = utf8(text, key);
+  [pool drain];
+  return result;
+}
+
+std::string developmentText(std::string_view key) {
+  NSAutoreleasePool* pool = [[NSAutoreleasePool alloc] init];
+  // The bundle's lookup goes by the user's language; the English table is
+  // read as the dictionary it is.
+  NSString* path = [[NSBundle mainBundle] pathForResource:@"Localizable"
+                                                   ofType:@"strings"
+                                              inDirectory:nil
+                                          forLocalization:@"en"];
+  NSDictionary* table = path != nil ? [NSDictionary dictionaryWithContentsOfFile:path] : nil;
+  id text = table != nil ? [table objectForKey:keyString(key)] : nil;
+  std::string result = utf8([text isKindOfClass:[NSString class]] ? (NSString*)text : nil, key);
+  [pool drain];
+  return result;
+}
+
+}  // namespace orventa
