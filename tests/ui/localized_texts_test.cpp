@@ -74,12 +74,11 @@ TEST(TextTables, TitlesAndButtonsReadBackToTheirEnglish) {
 // The English failure texts are the errors' own (what the self-check writes).
 TEST(TextTables, EnglishFailureTextsAreTheErrorsOwn) {
   const Localizer english = tableLocalizer("en");
-  for (const auto code : {AssistantErrorCode::packageMissing, AssistantErrorCode::digestMismatch,
-                          AssistantErrorCode::signatureMismatch, AssistantErrorCode::notTrusted,
-                          AssistantErrorCode::openFailed}) {
-    const AssistantError error(code);
+  for (const AssistantError& error :
+       {AssistantError(AssistantErrorCode::packageMissing), AssistantError(AssistantErrorCode::digestMismatch),
+        AssistantError(AssistantErrorCode::signatureMismatch), AssistantError(AssistantErrorCode::notTrusted),
+        AssistantError(AssistantErrorCode::openFailed)})
     EXPECT_EQ(failureMessage(english, error), error.what()) << error.code();
-  }
   using std::chrono::milliseconds;
   const std::string tool = "/usr/sbin/spctl";
   const RunLimitError limits[] = {
