@@ -98,6 +98,9 @@ TEST(RunTimeLimit, EndsAToolThatDoesNotFinishWhereverItHangs) {
       {"output closed", {"out", "started\n", "close", "sleep", "60000"}, 300ms, 1500ms},
       // The child is gone; what it started keeps the pipe open.
       {"grandchild holds the pipe", {"grandchild", "60000", "exit", "0"}, 300ms, 1500ms},
+      // Output after the deadline draws the grace out only so far: a tool
+      // that keeps writing is ended close to its limit.
+      {"keeps writing", {"bytewise", std::string(2 * 400, 'A'), "50"}, 300ms, 2000ms},
       // SIGTERM is not enough: SIGKILL follows two seconds later.
       {"ignores SIGTERM", {"ignore", "15", "sleep", "60000"}, 2300ms, 3800ms},
   };
@@ -128,6 +131,7 @@ TEST(RunTimeLimit, AProgramStoppedPastTheLimitTakesTheResultOfAToolThatEnded) {
     std::vector<std::string> steps;
     std::optional<std::int32_t> status;  // nullopt: the time-limit failure
     std::string output = {};
+    std::optional<std::size_t> outputSize = {};  // compared instead of `output` when set
   };
   const Case cases[] = {
       {.name = "stopped while reading output",
@@ -142,6 +146,12 @@ TEST(RunTimeLimit, AProgramStoppedPastTheLimitTakesTheResultOfAToolThatEnded) {
        .captureOutput = false,
        .steps = {"stop-parent", "900", "sleep", "50", "exit", "5"},
        .status = 5},
+      // More than a pipe holds: the tool is blocked on the full pipe while
+      // this program is stopped, and writes the rest only once it goes on.
+      {.name = "stopped with output past a pipe's capacity",
+       .steps = {"stop-parent", "900", "flood", std::to_string(100 * 1024), "exit", "6"},
+       .status = 6,
+       .outputSize = 200 * 1024},
       {.name = "a tool that still runs afterwards",
        .steps = {"stop-parent", "900", "sleep", "60000"},
        .status = std::nullopt},
@@ -152,7 +162,11 @@ TEST(RunTimeLimit, AProgramStoppedPastTheLimitTakesTheResultOfAToolThatEnded) {
       const CommandResult result =
           c.captureOutput ? run(child, c.steps, 300ms) : runWithoutOutput(child, c.steps, 300ms);
       EXPECT_EQ(std::optional<std::int32_t>(result.status), c.status) << c.name;
-      EXPECT_EQ(result.output, c.output) << c.name;
+      if (c.outputSize) {
+        EXPECT_EQ(result.output.size(), *c.outputSize) << c.name;
+      } else {
+        EXPECT_EQ(result.output, c.output) << c.name;
+      }
     } catch (const RunLimitError& e) {
       EXPECT_EQ(c.status, std::nullopt) << c.name << ": " << e.what();
     }
