@@ -144,7 +144,14 @@ CommandResult runTool(const std::string& path, const std::vector<std::string>& a
   // before them, and after the child has been dealt with below.
   EndingSignalGuard signals(wake.writeEnd.get());
 
-  const pid_t pid = startTool(path, arguments, captureOutput ? output.writeEnd.get() : -1);
+  pid_t pid = -1;
+  {
+    // A signal that comes before the guard knows the tool waits until it
+    // does: a fault signal's handler ends the tool's group by itself.
+    const EndingSignalsBlocked blocked;
+    pid = startTool(path, arguments, captureOutput ? output.writeEnd.get() : -1);
+    signals.watchTool(pid);
+  }
   // Only the child may hold the writing end, so end of file comes when it
   // (and whatever it started that inherited the pipe) has closed it.
   output.writeEnd.reset();
@@ -162,13 +169,13 @@ CommandResult runTool(const std::string& path, const std::vector<std::string>& a
     // The end of file is not waited for any longer.
     output.readEnd.reset();
     endToolGroup(pid);
+    signals.toolReaped();
     throw;
   }
   output.readEnd.reset();
-  if (!status) {
-    endToolGroup(pid);
-    throw RunLimitError::timeLimitPassed(path, timeLimit);
-  }
+  if (!status) endToolGroup(pid);
+  signals.toolReaped();
+  if (!status) throw RunLimitError::timeLimitPassed(path, timeLimit);
   // A signal that came after the child's end takes its course now; should
   // the program go on, the run has its result.
   signals.finish();
