@@ -10,6 +10,7 @@
 
 #include "package/digest_text.h"
 #include "package/package_verification.h"
+#include "package/temporary_folder.h"
 
 using namespace orventa;
 

@@ -22,11 +22,17 @@ void removeCopyFileAndFolder(const char* file, const char* folder) noexcept;
 /// size. A longer copy path must not be made, since nothing would remove it.
 std::size_t longestGuardedPath() noexcept;
 
-/// While armed, an ending signal removes the file `file` and then the folder
+/// While armed, an ending signal (endingSignals(), common/ending_signals.h)
+/// removes the file `file` and then the folder
 /// `folder` (unlink and rmdir, safe inside a signal handler), puts back the
 /// program's own handling of that signal and raises it again, so it ends
-/// the program as it would have or runs the program's own handler. A signal
-/// the program ignores stays ignored. The tool runner's own guard, armed
+/// the program as it would have or runs the program's own handler; the
+/// handler runs on the alternate signal stack, so a fault signal from a
+/// stack overflow removes the copy too. A signal
+/// the program ignores stays ignored. SIGPIPE is ignored while the copy
+/// exists (from the constructor until disarm()), so that a write to a pipe
+/// without a reader fails with EPIPE like any failed write; its handling is
+/// put back afterwards. The tool runner's own guard, armed
 /// inside this one while a tool runs, ends the tool's group first and then
 /// raises the signal into this one: the tool, then the copy, then the
 /// signal's course.
@@ -62,6 +68,8 @@ class CopyRemovalOnSignal {
   void unblock() noexcept;
 
   sigset_t previousMask_;
+  struct sigaction previousPipeSignal_ {};
+  bool pipeSignalSaved_ = false;
   bool masked_ = false;
   bool armed_ = false;
 };

@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <iterator>
 
 #include "common/ending_signals.h"
 #include "package/copy_removal_on_signal.h"
@@ -29,13 +28,10 @@ extern "C" void removeCopyAndGoOn(int sig) {
     removeCopyFileAndFolder(guardedFile, guardedFolder);
     removed = 1;
   }
-  for (std::size_t i = 0; i < std::size(endingSignals); ++i) {
-    if (endingSignals[i] != sig) continue;
-    // The signal is blocked while this runs: raised again under the
-    // program's own handling, it takes its course as soon as this returns.
-    ::sigaction(sig, &saved.previous[i], nullptr);
-    ::raise(sig);
-  }
+  // The signal is blocked while this runs: raised again under the
+  // program's own handling, it takes its course as soon as this returns (a
+  // fault at the place of the fault).
+  raiseAgainAfterHandler(sig, saved);
   errno = savedErrno;
 }
 
@@ -52,7 +48,19 @@ void removeCopyFileAndFolder(const char* file, const char* folder) noexcept {
   ::rmdir(folder);
 }
 
-CopyRemovalOnSignal::CopyRemovalOnSignal() { block(); }
+CopyRemovalOnSignal::CopyRemovalOnSignal() {
+  block();
+  // SIGPIPE ignored while the copy exists: a write to a pipe whose reader
+  // has gone (standard error, say) fails with EPIPE and is handled like any
+  // failed write, instead of ending the program with the copy half made.
+  // Only while the copy exists: elsewhere it keeps the handling the program
+  // was started with, so that writing to a closed pipe ends the program as
+  // it ends any command in a pipeline.
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  pipeSignalSaved_ = ::sigaction(SIGPIPE, &ignore, &previousPipeSignal_) == 0;
+}
 
 CopyRemovalOnSignal::~CopyRemovalOnSignal() {
   disarm([] {});
@@ -83,6 +91,10 @@ void CopyRemovalOnSignal::arm(const std::string& folder, const std::string& file
 }
 
 void CopyRemovalOnSignal::restore() noexcept {
+  if (pipeSignalSaved_) {
+    pipeSignalSaved_ = false;
+    ::sigaction(SIGPIPE, &previousPipeSignal_, nullptr);
+  }
   if (!armed_) return;
   armed_ = false;
   guarding = 0;

@@ -21,9 +21,10 @@ std::unique_ptr<PackageCopy> newPrivateCopy(const EventLog& log) {
   const TemporaryFolderOperations operations = realTemporaryFolderOperations();
   return privateCopyInTemporaryFolder(
       operations,
-      [&operations](const std::string& folder) {
-        removeStaleCopies({folderEntries, removeTree}, folder, operations.user,
-                          static_cast<std::int64_t>(std::time(nullptr)));
+      // By value: a full folder moves the copy to the fallback while it is
+      // written, after this function has returned.
+      [user = operations.user](const std::string& folder) {
+        removeStaleCopies({folderEntries, removeTree}, folder, user, static_cast<std::int64_t>(std::time(nullptr)));
         return makePrivateCopy(folder);
       },
       log);

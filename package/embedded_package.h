@@ -10,8 +10,10 @@ namespace orventa {
 /// The verified embedded installer package, for the Installer: the resource
 /// "CH34xVCPDriver" with the extension "pkg" from the application's main
 /// bundle, copied in one pass into a new private folder under the user's
-/// temporary folder (privateCopyInTemporaryFolder: TMPDIR when no other
-/// user can reach into it, else the system's per-user place) and checked
+/// temporary folder (privateCopyInTemporaryFolder, temporary_folder.h:
+/// TMPDIR, else "/tmp", when no other user can reach into it and it has
+/// room; else the fallback, on a Mac the user's own folder under
+/// /var/folders, elsewhere "/tmp") and checked
 /// there against the build constants `expectedInstallerSHA256` and
 /// `expectedSigner` with the system tools
 /// started through `runner`, a record of each step written to `log` (see

@@ -19,10 +19,9 @@ using SizeCheck = std::function<void(std::uint64_t size)>;
 /// The size of the chunks readFileChunks() hands on, and of its one buffer,
 /// reused for every chunk so that it stays in the processor's cache while
 /// the chunk is hashed and copied; large enough that system calls cost
-/// nothing next to hashing. Measured from 64 KiB to 1 MiB (bench/hash.sh's
-/// pass with the copy, 256 MiB, best of 15-20 runs, SHA-NI): 259-269 ms for
-/// every size, 1 MiB the best by a few ms, against 295-323 ms for
-/// `openssl dgst -sha256` and `cp`.
+/// nothing next to hashing. bench/hash.sh (run by scripts/bench) times the
+/// pass with the copy against `openssl dgst -sha256` and `cp` on the machine
+/// at hand; change the size only after comparing it there.
 inline constexpr std::size_t fileChunkSize = 1024 * 1024;
 
 /// Reads the regular file at `path` (a symbolic link is followed) from start

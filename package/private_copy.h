@@ -35,11 +35,6 @@ class PackageCopy {
   virtual void remove() noexcept = 0;
 };
 
-/// The user's temporary folder: TMPDIR when it is set to an absolute path,
-/// else "/tmp". Whether it is used is privateCopyInTemporaryFolder()'s to say
-/// (temporary_folder.h).
-std::string temporaryFolder();
-
 /// What a file system reports of its space, in blocks of `unit` bytes:
 /// `free` blocks in all (root may use them all), `available` of them to a
 /// user without privileges, `total` the file system's size.

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <utility>
 
 #include "common/descriptor.h"
@@ -102,14 +101,6 @@ class PosixPackageCopy final : public PackageCopy {
 }
 
 }  // namespace
-
-std::string temporaryFolder() {
-  const char* tmpdir = std::getenv("TMPDIR");
-  // A relative TMPDIR would make the copy's path depend on the working
-  // folder of whoever opens it.
-  if (tmpdir != nullptr && tmpdir[0] == '/') return tmpdir;
-  return "/tmp";
-}
 
 bool spaceFits(std::uint64_t size, std::uint64_t available, std::uint64_t total, std::uint64_t unit) {
   if (total == 0 || unit == 0) return true;

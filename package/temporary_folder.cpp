@@ -53,6 +53,12 @@ std::unique_ptr<PackageCopy> copyIn(const TemporaryFolderOperations& operations,
                                     const std::function<std::unique_ptr<PackageCopy>(const std::string&)>& makeCopy,
                                     std::string& reason, std::exception_ptr& failure) {
   std::string path;
+  // A relative TMPDIR would make the copy's path depend on the working
+  // folder of whoever opens it.
+  if (folder.empty() || folder[0] != '/') {
+    reason = quotedForLog(folder) + " is not an absolute path";
+    return nullptr;
+  }
   try {
     path = operations.resolve(folder);
     reason = unsafeFolderReason(operations.foldersOnTheWay(path), operations.user);
@@ -75,6 +81,83 @@ std::unique_ptr<PackageCopy> copyIn(const TemporaryFolderOperations& operations,
   return nullptr;
 }
 
+bool outOfSpace(const std::system_error& error) {
+  return error.code().category() == std::system_category() &&
+         (error.code().value() == ENOSPC || error.code().value() == EDQUOT);
+}
+
+using CopyMaker = std::function<std::unique_ptr<PackageCopy>(const std::string& folder)>;
+
+// After the requested folder was refused for `reason`: records it and makes
+// the copy in the fallback, or records why not and throws.
+std::unique_ptr<PackageCopy> copyInFallback(const TemporaryFolderOperations& operations, const CopyMaker& makeCopy,
+                                            const EventLog& log, std::string reason) {
+  logEvent(log, LogCategory::package, "temporary folder " + quotedForLog(operations.requested) + " refused: " +
+                                          reason + "; using " + quotedForLog(operations.fallback));
+  std::exception_ptr failure;
+  if (auto copy = copyIn(operations, operations.fallback, makeCopy, reason, failure)) return copy;
+  logEvent(log, LogCategory::package, "temporary folder " + quotedForLog(operations.fallback) + " refused: " + reason);
+  if (failure) std::rethrow_exception(failure);
+  throwSystemError(EACCES, "Cannot create a private copy in " + operations.fallback);
+}
+
+// A copy in the requested folder that, while nothing is written yet, moves
+// to the fallback when the requested folder has no room for the package.
+// It keeps what the fallback needs: the copy is written after the call that
+// made it has returned.
+class CopyWithFallback final : public PackageCopy {
+ public:
+  CopyWithFallback(std::unique_ptr<PackageCopy> copy, TemporaryFolderOperations operations, CopyMaker makeCopy,
+                   EventLog log)
+      : copy_(std::move(copy)),
+        operations_(std::move(operations)),
+        makeCopy_(std::move(makeCopy)),
+        log_(std::move(log)) {}
+
+  const std::string& path() const override { return copy_->path(); }
+
+  void reserve(std::uint64_t size) override {
+    try {
+      copy_->reserve(size);
+    } catch (const std::system_error& error) {
+      if (!fallBack(error)) throw;
+      copy_->reserve(size);
+    }
+  }
+
+  void append(std::span<const unsigned char> bytes) override {
+    try {
+      copy_->append(bytes);
+    } catch (const std::system_error& error) {
+      // Bytes already written cannot be written again here.
+      if (written_ || !fallBack(error)) throw;
+      copy_->append(bytes);
+    }
+    written_ = true;
+  }
+
+  void close() override { copy_->close(); }
+  void remove() noexcept override { copy_->remove(); }
+
+ private:
+  // Gives the copy up for one in the fallback, once, when `error` says the
+  // requested folder is full.
+  bool fallBack(const std::system_error& error) {
+    if (fellBack_ || !outOfSpace(error)) return false;
+    fellBack_ = true;
+    copy_->remove();
+    copy_ = copyInFallback(operations_, makeCopy_, log_, quotedForLog(error.what()));
+    return true;
+  }
+
+  std::unique_ptr<PackageCopy> copy_;
+  TemporaryFolderOperations operations_;
+  CopyMaker makeCopy_;
+  EventLog log_;
+  bool written_ = false;
+  bool fellBack_ = false;
+};
+
 }  // namespace
 
 std::unique_ptr<PackageCopy> privateCopyInTemporaryFolder(
@@ -82,13 +165,14 @@ std::unique_ptr<PackageCopy> privateCopyInTemporaryFolder(
     const std::function<std::unique_ptr<PackageCopy>(const std::string& folder)>& makeCopy, const EventLog& log) {
   std::string reason;
   std::exception_ptr failure;
-  if (auto copy = copyIn(operations, operations.requested, makeCopy, reason, failure)) return copy;
-  if (operations.fallback != operations.requested) {
-    logEvent(log, LogCategory::package, "temporary folder " + quotedForLog(operations.requested) + " refused: " +
-                                            reason + "; using " + quotedForLog(operations.fallback));
-    failure = nullptr;
-    if (auto copy = copyIn(operations, operations.fallback, makeCopy, reason, failure)) return copy;
+  const bool hasFallback = operations.fallback != operations.requested;
+  if (auto copy = copyIn(operations, operations.requested, makeCopy, reason, failure)) {
+    if (!hasFallback) return copy;
+    // Room for the copy's folder is not room for the package: a full
+    // folder shows only once the copy is written.
+    return std::make_unique<CopyWithFallback>(std::move(copy), operations, makeCopy, log);
   }
+  if (hasFallback) return copyInFallback(operations, makeCopy, log, reason);
   logEvent(log, LogCategory::package, "temporary folder " + quotedForLog(operations.fallback) + " refused: " + reason);
   if (failure) std::rethrow_exception(failure);
   throwSystemError(EACCES, "Cannot create a private copy in " + operations.fallback);

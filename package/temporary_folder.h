@@ -12,6 +12,11 @@
 
 namespace orventa {
 
+/// The user's temporary folder: TMPDIR as it is set (a relative one too,
+/// which privateCopyInTemporaryFolder() refuses), else "/tmp" when it is
+/// unset or empty.
+std::string temporaryFolder();
+
 /// Why a private copy under the last of `folders` would not be safe from
 /// other users, or the empty text when it would be. `folders` is every
 /// folder from "/" down to the temporary folder, links already resolved.
@@ -51,16 +56,21 @@ std::size_t privateCopyPathLength(const std::string& folder);
 
 /// Makes the private copy with `makeCopy` (which also removes stale copies
 /// there first) in the user's temporary folder, links resolved, when that
-/// folder passes unsafeFolderReason() and the copy's path fits the removal
-/// on a signal. When it does not, or when `makeCopy` cannot make the copy's
-/// folder there (EACCES, EPERM, EROFS, ENOENT, ENOSPC, EDQUOT: root's own
-/// folder for another user, a read-only or full file system), a record in
-/// `log` names the refused folder and why, and `operations.fallback` is
-/// tried the same way, held to the same rule. When that fails too, a second
-/// record says why, and the error of the failed creation is thrown, or
-/// std::system_error (EACCES, "Cannot create a private copy in " + the
-/// fallback) when the rule refused it. Any other error of `makeCopy`
-/// passes through at once.
+/// folder is an absolute path, passes unsafeFolderReason() and the copy's
+/// path fits the removal on a signal. When it does not, or when `makeCopy`
+/// cannot make the copy's folder there (EACCES, EPERM, EROFS, ENOENT,
+/// ENOSPC, EDQUOT: root's own folder for another user, a read-only or full
+/// file system), a record in `log` names the refused folder and why, and
+/// `operations.fallback` is tried the same way, held to the same rule. When
+/// that fails too, a second record says why, and the error of the failed
+/// creation is thrown, or std::system_error (EACCES, "Cannot create a
+/// private copy in " + the fallback) when the rule refused it. Any other
+/// error of `makeCopy` passes through at once.
+/// A folder that takes the copy's folder but not the package falls back
+/// the same way: when the copy's reserve() or its first append() fails with
+/// ENOSPC or EDQUOT, the copy is removed, a record says why, and the
+/// fallback's copy takes its place (once; its own failure passes on). A
+/// write that fails so after bytes were written passes on as it is.
 std::unique_ptr<PackageCopy> privateCopyInTemporaryFolder(
     const TemporaryFolderOperations& operations,
     const std::function<std::unique_ptr<PackageCopy>(const std::string& folder)>& makeCopy, const EventLog& log);

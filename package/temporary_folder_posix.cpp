@@ -22,6 +22,12 @@ std::string resolvedFolder(const std::string& folder) {
 
 }  // namespace
 
+std::string temporaryFolder() {
+  const char* tmpdir = std::getenv("TMPDIR");
+  if (tmpdir != nullptr && tmpdir[0] != '\0') return tmpdir;
+  return "/tmp";
+}
+
 std::vector<FileStatus> foldersOnTheWay(const std::string& folder) {
   std::vector<std::string> paths{"/"};
   std::string path;

@@ -1,8 +1,9 @@
 // The tool runner on POSIX: the tool's output through one pipe, read with
-// poll against a deadline, then the tool reaped; at the deadline, past the
-// output limit or on an ending signal, the tool's group is ended.
-// tool_process_posix.cpp starts, reaps and ends the tool; ending_signals
-// guards the run against the signals that end the program.
+// poll against a deadline, then the tool reaped; at the time limit
+// (tool_deadline.h), past the output limit or on an ending signal, the
+// tool's group is ended. tool_process.cpp starts, reaps and ends the tool;
+// ending_signal_guard.h guards the run against the signals that end the
+// program.
 
 #include <fcntl.h>
 #include <poll.h>
@@ -20,6 +21,7 @@
 #include "driver/runner/run.h"
 #include "driver/runner/ending_signal_guard.h"
 #include "driver/runner/run_limit_error.h"
+#include "driver/runner/tool_deadline.h"
 #include "driver/runner/tool_process.h"
 #include "common/utf8_repair.h"
 
@@ -77,11 +79,11 @@ void waitReadable(int fd, int wakeFd, ToolClock::time_point until) {
 
 // Reads the pipe (non-blocking) to end of file into a buffer that grows as
 // the output does, sets `written` to the bytes read, and gives them with
-// their UTF-8 repaired. Fails with RunLimitError at `deadline`, past
-// `outputLimit` bytes (before the buffer takes them), or when the repaired
-// text would pass `outputLimit`.
-std::string readToEnd(int fd, int wakeFd, ToolClock::time_point deadline, std::size_t outputLimit,
-                      const std::string& path, milliseconds timeLimit, std::size_t& written) {
+// their UTF-8 repaired. Fails with RunLimitError once `deadline` says the
+// time limit has passed, past `outputLimit` bytes (before the buffer takes
+// them), or when the repaired text would pass `outputLimit`.
+std::string readToEnd(int fd, int wakeFd, ToolDeadline& deadline, std::size_t outputLimit, const std::string& path,
+                      milliseconds timeLimit, std::size_t& written) {
   // A pipe holds 64 KiB by default: one read takes what it holds.
   char chunk[64 * 1024];
   std::string bytes;
@@ -89,9 +91,10 @@ std::string readToEnd(int fd, int wakeFd, ToolClock::time_point deadline, std::s
     EndingSignalGuard::stopIfSignalled(path);
     // The clock is read before the pipe: a program stopped between the two
     // looks at the pipe again once it goes on, before it decides.
-    const bool pastDeadline = ToolClock::now() >= deadline;
+    const ToolClock::time_point lookedAt = ToolClock::now();
     const ssize_t got = ::read(fd, chunk, sizeof chunk);
     if (got > 0) {
+      deadline.outputAt(lookedAt);
       const auto size = static_cast<std::size_t>(got);
       if (size > outputLimit - bytes.size()) throw RunLimitError::outputLimitPassed(path, outputLimit);
       // Four times the room when it is full, not the usual twice: every page
@@ -104,11 +107,13 @@ std::string readToEnd(int fd, int wakeFd, ToolClock::time_point deadline, std::s
       break;
     } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
       // The limit is decided only here, after a look at the pipe taken past
-      // the deadline: when the program was stopped (or its wait came back
-      // late), the tool may have written all and ended meanwhile, and that
-      // is its result, not a tool that did not finish.
-      if (pastDeadline) throw RunLimitError::timeLimitPassed(path, timeLimit);
-      waitReadable(fd, wakeFd, deadline);
+      // the deadline, and only once the tool has been silent for a grace:
+      // when the program was stopped (or its wait came back late), the tool
+      // may have written all and ended meanwhile, or be blocked on the full
+      // pipe with the rest of a quick answer, and that is its result, not a
+      // tool that did not finish.
+      if (deadline.passedAt(lookedAt)) throw RunLimitError::timeLimitPassed(path, timeLimit);
+      waitReadable(fd, wakeFd, deadline.waitUntil());
     } else if (errno != EINTR) {
       throwSystemError(errno, "read");
     }
@@ -123,7 +128,7 @@ std::string readToEnd(int fd, int wakeFd, ToolClock::time_point deadline, std::s
 
 CommandResult runTool(const std::string& path, const std::vector<std::string>& arguments, milliseconds timeLimit,
                       std::size_t outputLimit, bool captureOutput) {
-  const ToolClock::time_point deadline = ToolClock::now() + timeLimit;
+  ToolDeadline deadline(ToolClock::now() + timeLimit);
   // The signal handler writes to the wake pipe, and must never block.
   Pipe wake = openPipe(path);
   setNonBlocking(wake.writeEnd.get(), path);
@@ -139,7 +144,14 @@ CommandResult runTool(const std::string& path, const std::vector<std::string>& a
   // before them, and after the child has been dealt with below.
   EndingSignalGuard signals(wake.writeEnd.get());
 
-  const pid_t pid = startTool(path, arguments, captureOutput ? output.writeEnd.get() : -1);
+  pid_t pid = -1;
+  {
+    // A signal that comes before the guard knows the tool waits until it
+    // does: a fault signal's handler ends the tool's group by itself.
+    const EndingSignalsBlocked blocked;
+    pid = startTool(path, arguments, captureOutput ? output.writeEnd.get() : -1);
+    signals.watchTool(pid);
+  }
   // Only the child may hold the writing end, so end of file comes when it
   // (and whatever it started that inherited the pipe) has closed it.
   output.writeEnd.reset();
@@ -157,13 +169,13 @@ CommandResult runTool(const std::string& path, const std::vector<std::string>& a
     // The end of file is not waited for any longer.
     output.readEnd.reset();
     endToolGroup(pid);
+    signals.toolReaped();
     throw;
   }
   output.readEnd.reset();
-  if (!status) {
-    endToolGroup(pid);
-    throw RunLimitError::timeLimitPassed(path, timeLimit);
-  }
+  if (!status) endToolGroup(pid);
+  signals.toolReaped();
+  if (!status) throw RunLimitError::timeLimitPassed(path, timeLimit);
   // A signal that came after the child's end takes its course now; should
   // the program go on, the run has its result.
   signals.finish();

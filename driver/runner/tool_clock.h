@@ -6,7 +6,8 @@
 namespace orventa {
 
 /// A monotonic clock that stands still while the machine sleeps:
-/// CLOCK_UPTIME_RAW on a Mac (where std::chrono::steady_clock counts sleep,
+/// CLOCK_UPTIME_RAW on a Mac (toolClockId, tool_clock_mac.h; there
+/// std::chrono::steady_clock counts sleep,
 /// and a check that a closed lid interrupted would find every tool past its
 /// limit), CLOCK_MONOTONIC elsewhere. A std::chrono clock, so durations and
 /// time points work as with any other.

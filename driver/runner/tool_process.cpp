@@ -167,7 +167,7 @@ pid_t startTool(const std::string& path, const std::vector<std::string>& argumen
   return pid;
 }
 
-std::optional<std::int32_t> reapBy(pid_t pid, ToolClock::time_point deadline, int wakeFd, const std::string& path) {
+std::optional<std::int32_t> reapBy(pid_t pid, ToolDeadline& deadline, int wakeFd, const std::string& path) {
   Backoff backoff;
   // Each round reads the clock, then looks at the tool, and decides on the
   // clock only after that look: after a pause that came back past the
@@ -175,7 +175,7 @@ std::optional<std::int32_t> reapBy(pid_t pid, ToolClock::time_point deadline, in
   // meanwhile), a tool that has ended is reaped, not taken for one that did
   // not finish.
   for (;;) {
-    const bool pastDeadline = ToolClock::now() >= deadline;
+    const ToolClock::time_point lookedAt = ToolClock::now();
     int raw = 0;
     const pid_t got = ::waitpid(pid, &raw, WNOHANG);
     if (got == pid) return statusOf(raw);
@@ -185,8 +185,8 @@ std::optional<std::int32_t> reapBy(pid_t pid, ToolClock::time_point deadline, in
     // tool whose result is unknown; callers count only 0 as success.
     if (got < 0) return unknownTerminationStatus;
     EndingSignalGuard::stopIfSignalled(path);
-    if (pastDeadline) return std::nullopt;
-    backoff.pause(deadline, wakeFd);
+    if (deadline.passedAt(lookedAt)) return std::nullopt;
+    backoff.pause(deadline.waitUntil(), wakeFd);
   }
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "driver/runner/tool_clock.h"
+#include "driver/runner/tool_deadline.h"
 
 namespace orventa {
 
@@ -24,14 +25,14 @@ namespace orventa {
 /// cannot start; no child is left then.
 pid_t startTool(const std::string& path, const std::vector<std::string>& arguments, int outputTo);
 
-/// Reaps the tool once it has ended, by `deadline`, and gives its status as
-/// CommandResult::status has it; nothing when it still runs at a look taken
-/// at or past the deadline (a pause that comes back late looks at the tool
-/// again before the deadline counts).
+/// Reaps the tool once it has ended, and gives its status as
+/// CommandResult::status has it; nothing once `deadline` says at a look that
+/// finds it still running that its time limit has passed (a pause that
+/// comes back late looks at the tool again before the deadline counts).
 /// `wakeFd` (-1 for none) cuts a pause short when an ending signal comes;
 /// such a signal stops the wait (EndingSignalGuard::stopIfSignalled with
 /// `path`).
-std::optional<std::int32_t> reapBy(pid_t pid, ToolClock::time_point deadline, int wakeFd, const std::string& path);
+std::optional<std::int32_t> reapBy(pid_t pid, ToolDeadline& deadline, int wakeFd, const std::string& path);
 
 /// Ends the tool's whole group and the tool itself, and reaps the tool:
 /// SIGTERM to both, up to two seconds for the tool to end, then SIGKILL to

@@ -193,6 +193,21 @@ class MisbehavingTools(unittest.TestCase):
                 result = machine.run([bundle.executable, "--self-check"], env=harness.plain_environment())
                 self.assertGreater(time.monotonic() - start, PACKAGE_LIMIT + 1.5, "the assistant was not stopped")
                 self.assertEqual((result.returncode, result.stdout, result.stderr), (0, b"", b""))
+        with self.subTest("a package check writing more than a pipe holds"), s.BundleCopy(s.test_program()) as bundle:
+            # The tool writes 200 KiB at once and is blocked on the full pipe
+            # while the assistant is stopped; it ends as soon as the
+            # assistant reads again.
+            large = ('kill -STOP "$PPID"\n'
+                     '(sleep %s; kill -CONT "$PPID") </dev/null >/dev/null 2>&1 &\n'
+                     "i=0; while [ $i -lt %d ]; do printf '%%04096d' 0; i=$((i + 1)); done\n"
+                     "printf '%%s: accepted\\nsource=Notarized Developer ID\\n' \"$4\" >&2\n"
+                     % (PACKAGE_LIMIT + 1.5, 200 * 1024 // 4096))
+            machine = with_reply(s.mac(), "spctl", Reply(script=large, replace=True))
+            with machine:
+                start = time.monotonic()
+                result = machine.run([bundle.executable, "--self-check"], env=harness.plain_environment())
+                self.assertGreater(time.monotonic() - start, PACKAGE_LIMIT + 1.5, "the assistant was not stopped")
+                self.assertEqual((result.returncode, result.stdout, result.stderr), (0, b"", b""))
 
     def test_signals_the_assistant_was_started_with_ignored_stay_ignored(self):
         # As under nohup (SIGHUP) or from a launcher that ignores SIGINT:

@@ -252,7 +252,8 @@ class HugePackage(unittest.TestCase):
 # stopped while it is checked to be partial; "tool": the stand-in pkgutil has
 # started.
 SIGNAL_DRIVER = r"""
-import glob, os, subprocess, sys, time
+import glob, os, resource, subprocess, sys, time
+resource.setrlimit(resource.RLIMIT_CORE, (0, 0))  # SIGABRT dumps core by default: not in a test
 sig, phase, answers, command = int(sys.argv[1]), sys.argv[2], sys.argv[3].encode(), sys.argv[4:]
 state = os.environ["ASSISTANT_STATE"]
 program = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -314,6 +315,25 @@ class EndingSignals(unittest.TestCase):
                                 args.startswith(bundle.executable) or args.startswith("sleep")
                                 or "/usr/sbin/pkgutil" in args.split()[:3])]
                             self.assertEqual(left, [], "processes left behind")
+
+
+    def test_a_fault_signal_during_a_hanging_assessment(self):
+        # SIGABRT, as abort() and an uncaught exception end in, while spctl
+        # hangs: the tool, then the copy, then the program ends by it.
+        starts = 'touch "$ASSISTANT_STATE/tool-started"; sleep 60\n'
+        with s.BundleCopy(s.test_program()) as bundle, s.mac(assessment=Reply(script=starts)) as machine:
+            result = machine.run([sys.executable, "-c", SIGNAL_DRIVER, str(int(signal.SIGABRT)), "tool", "",
+                                  bundle.executable, "--self-check"],
+                                 env=harness.plain_environment(ASSISTANT_STATE=machine.state_path()))
+            lines = result.stdout.decode().splitlines()
+            status = "status %d" % -signal.SIGABRT
+            self.assertIn(status, lines, result.stderr.decode()[-2000:])
+            self.assertEqual(private_copies(machine.program_tmp()), [])
+            processes = [line.split(None, 1) for line in lines[lines.index(status) + 1:] if line.strip()]
+            left = [args for stat_, args in processes if not stat_.startswith("Z") and (
+                args.startswith(bundle.executable) or args.startswith("sleep")
+                or "/usr/sbin/spctl" in args.split()[:3])]
+            self.assertEqual(left, [], "processes left behind")
 
 
 class FileSizeLimit(unittest.TestCase):

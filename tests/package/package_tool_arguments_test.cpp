@@ -12,6 +12,7 @@
 #include "package/digest_text.h"
 #include "package/package_verification.h"
 #include "package/sha256.h"
+#include "package/temporary_folder.h"
 #include "tests/support/test_support.h"
 
 using namespace orventa;

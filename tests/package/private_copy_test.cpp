@@ -15,6 +15,7 @@
 #include <system_error>
 
 #include "package/private_copy.h"
+#include "package/temporary_folder.h"
 #include "package/stale_copies.h"
 #include "tests/support/test_support.h"
 
@@ -30,7 +31,7 @@ mode_t permissions(const fs::path& path) {
   return status.st_mode & 07777;
 }
 
-TEST(TemporaryFolder, TmpdirWhenAbsoluteElseTmp) {
+TEST(TemporaryFolder, TmpdirWhenSetElseTmp) {
   const struct {
     std::optional<std::string> tmpdir;
     std::string folder;
@@ -38,7 +39,8 @@ TEST(TemporaryFolder, TmpdirWhenAbsoluteElseTmp) {
       {"/var/folders/x y/T/", "/var/folders/x y/T/"},
       {std::nullopt, "/tmp"},
       {"", "/tmp"},
-      {"relative/tmp", "/tmp"},
+      // Refused by the rule beside this read (temporary_folder.h), on the record.
+      {"relative/tmp", "relative/tmp"},
   };
   for (const auto& c : cases) {
     TemporaryFolderSetting setting(c.tmpdir);

@@ -203,6 +203,113 @@ TEST(PrivateCopyInTemporaryFolder, FailuresWhereNoFolderHelps) {
   }
 }
 
+// A copy whose file system is full: its reserve() or its writes fail with
+// `error` (none: they do not fail) from the write numbered `failingWrite`
+// on; it notes its removal in `removed`.
+class FullCopy final : public PackageCopy {
+ public:
+  FullCopy(std::string folder, int error, bool failReserve, int failingWrite, std::vector<std::string>& removed)
+      : path_(std::move(folder)), error_(error), failReserve_(failReserve), failingWrite_(failingWrite),
+        removed_(removed) {}
+  const std::string& path() const override { return path_; }
+  void reserve(std::uint64_t) override {
+    if (failReserve_) failWith(error_, path_);
+  }
+  void append(std::span<const unsigned char>) override {
+    if (failingWrite_ >= 0 && writes_++ >= failingWrite_) failWith(error_, path_);
+  }
+  void close() override {}
+  void remove() noexcept override { removed_.push_back(path_); }
+
+ private:
+  std::string path_;
+  int error_;
+  bool failReserve_;
+  int failingWrite_;
+  int writes_ = 0;
+  std::vector<std::string>& removed_;
+};
+
+TEST(PrivateCopyInTemporaryFolder, AFolderWithRoomForTheCopysFolderButNotThePackageFallsBack) {
+  // Made in /t, the copy does not fit: it is removed, the reason recorded,
+  // and the fallback's copy takes its place, once.
+  const unsigned char bytes[] = {'p', 'k', 'g'};
+  enum class Fails { reserve, firstWrite, secondWrite };
+  const struct {
+    const char* name;
+    int error;
+    Fails fails;
+    bool fallbackFull = false;
+    std::string folder = {};  // where the bytes went; empty: the write failed
+    std::vector<std::string> removed;
+    std::vector<std::string> records;
+  } cases[] = {
+      {.name = "no room for the size",
+       .error = ENOSPC,
+       .fails = Fails::reserve,
+       .folder = "/f",
+       .removed = {"/t"},
+       .records = {"temporary folder \"/t\" refused: \"Cannot create /t/x: " + systemText(ENOSPC) +
+                   "\"; using \"/f\""}},
+      {.name = "over the quota at the first write",
+       .error = EDQUOT,
+       .fails = Fails::firstWrite,
+       .folder = "/f",
+       .removed = {"/t"},
+       .records = {"temporary folder \"/t\" refused: \"Cannot create /t/x: " + systemText(EDQUOT) +
+                   "\"; using \"/f\""}},
+      {.name = "full after bytes were written: the write's own failure",
+       .error = ENOSPC,
+       .fails = Fails::secondWrite,
+       .removed = {},
+       .records = {}},
+      {.name = "the fallback full too: tried once",
+       .error = ENOSPC,
+       .fails = Fails::reserve,
+       .fallbackFull = true,
+       .removed = {"/t"},
+       .records = {"temporary folder \"/t\" refused: \"Cannot create /t/x: " + systemText(ENOSPC) +
+                   "\"; using \"/f\""}},
+      {.name = "another error is not a full folder",
+       .error = EIO,
+       .fails = Fails::reserve,
+       .removed = {},
+       .records = {}},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> removed, records;
+    std::string folder;
+    try {
+      const std::unique_ptr<PackageCopy> copy = privateCopyInTemporaryFolder(
+          fakeOperations("/t", "/f"),
+          [&](const std::string& in) -> std::unique_ptr<PackageCopy> {
+            if (in == "/f" && !c.fallbackFull) return std::make_unique<CopyIn>(in);
+            const int failingWrite = c.fails == Fails::firstWrite ? 0 : c.fails == Fails::secondWrite ? 1 : -1;
+            return std::make_unique<FullCopy>(in, c.error, c.fails == Fails::reserve, failingWrite, removed);
+          },
+          [&](LogCategory, const std::string& line) { records.push_back(line); });
+      copy->reserve(sizeof bytes);
+      copy->append(bytes);
+      copy->append(bytes);
+      copy->close();
+      folder = copy->path();
+    } catch (const std::system_error& error) {
+      EXPECT_EQ(error.code().value(), c.error) << c.name;
+    }
+    EXPECT_EQ(folder, c.folder) << c.name;
+    EXPECT_EQ(removed, c.removed) << c.name;
+    EXPECT_EQ(records, c.records) << c.name;
+  }
+}
+
+TEST(PrivateCopyInTemporaryFolder, ARelativeTmpdirIsRefusedOnTheRecord) {
+  const Outcome outcome = chosenFolder(fakeOperations("relative/t", "/f"));
+  EXPECT_EQ(outcome.folder, "/f");
+  EXPECT_EQ(outcome.records, std::vector<std::string>{
+                                 "temporary folder \"relative/t\" refused: \"relative/t\" is not an absolute path; "
+                                 "using \"/f\""});
+}
+
 // The removal on a signal keeps the copy's path in a fixed buffer: a folder
 // whose copy path would not fit is refused, so no copy goes unguarded.
 TEST(PrivateCopyInTemporaryFolder, ACopyPathTheSignalRemovalCannotHoldIsRefused) {

@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/ending_signals.h"
 #include "driver/runner/run.h"
 #include "tests/support/process_probes.h"
 #include "driver/runner/run_limit_error.h"
@@ -98,6 +99,9 @@ TEST(RunTimeLimit, EndsAToolThatDoesNotFinishWhereverItHangs) {
       {"output closed", {"out", "started\n", "close", "sleep", "60000"}, 300ms, 1500ms},
       // The child is gone; what it started keeps the pipe open.
       {"grandchild holds the pipe", {"grandchild", "60000", "exit", "0"}, 300ms, 1500ms},
+      // Output after the deadline draws the grace out only so far: a tool
+      // that keeps writing is ended close to its limit.
+      {"keeps writing", {"bytewise", std::string(2 * 400, 'A'), "50"}, 300ms, 2000ms},
       // SIGTERM is not enough: SIGKILL follows two seconds later.
       {"ignores SIGTERM", {"ignore", "15", "sleep", "60000"}, 2300ms, 3800ms},
   };
@@ -128,6 +132,7 @@ TEST(RunTimeLimit, AProgramStoppedPastTheLimitTakesTheResultOfAToolThatEnded) {
     std::vector<std::string> steps;
     std::optional<std::int32_t> status;  // nullopt: the time-limit failure
     std::string output = {};
+    std::optional<std::size_t> outputSize = {};  // compared instead of `output` when set
   };
   const Case cases[] = {
       {.name = "stopped while reading output",
@@ -142,6 +147,12 @@ TEST(RunTimeLimit, AProgramStoppedPastTheLimitTakesTheResultOfAToolThatEnded) {
        .captureOutput = false,
        .steps = {"stop-parent", "900", "sleep", "50", "exit", "5"},
        .status = 5},
+      // More than a pipe holds: the tool is blocked on the full pipe while
+      // this program is stopped, and writes the rest only once it goes on.
+      {.name = "stopped with output past a pipe's capacity",
+       .steps = {"stop-parent", "900", "flood", std::to_string(100 * 1024), "exit", "6"},
+       .status = 6,
+       .outputSize = 200 * 1024},
       {.name = "a tool that still runs afterwards",
        .steps = {"stop-parent", "900", "sleep", "60000"},
        .status = std::nullopt},
@@ -152,7 +163,11 @@ TEST(RunTimeLimit, AProgramStoppedPastTheLimitTakesTheResultOfAToolThatEnded) {
       const CommandResult result =
           c.captureOutput ? run(child, c.steps, 300ms) : runWithoutOutput(child, c.steps, 300ms);
       EXPECT_EQ(std::optional<std::int32_t>(result.status), c.status) << c.name;
-      EXPECT_EQ(result.output, c.output) << c.name;
+      if (c.outputSize) {
+        EXPECT_EQ(result.output.size(), *c.outputSize) << c.name;
+      } else {
+        EXPECT_EQ(result.output, c.output) << c.name;
+      }
     } catch (const RunLimitError& e) {
       EXPECT_EQ(c.status, std::nullopt) << c.name << ": " << e.what();
     }
@@ -309,15 +324,19 @@ const SignalledWait signalledWaits[] = {
 // The tool's limit in these runs; the signal must take effect long before.
 constexpr std::chrono::seconds signalledRunLimit{10};
 
-// Every signal whose default action ends a program and that a program can
-// catch, SIGXFSZ aside (the program ignores it).
-const int signalsThatEndTheProgram[] = {SIGINT,  SIGTERM, SIGHUP,    SIGQUIT, SIGUSR1,
-                                        SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU};
+// The signals of the first waits' rows: each one of the platform's ending
+// signals (common/ending_signals.h) is sent while the runner reads; these,
+// the handled ones and one of each kind, also at the other waits.
+const int signalsAtEveryWait[] = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT, SIGUSR1, SIGUSR2,
+                                  SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGABRT, SIGSEGV};
 
-// SIGQUIT and SIGXCPU dump core by default: not in a test.
-void noCoreDumps() {
+// SIGQUIT, SIGXCPU and the fault signals dump core by default: not in a
+// test. And every ending signal at its default, as the program starts (a
+// sanitizer handles the fault signals of this test program).
+void noCoreDumpsAndDefaultHandling() {
   const struct rlimit none = {0, 0};
   setrlimit(RLIMIT_CORE, &none);
+  for (int sig : endingSignals()) signal(sig, SIG_DFL);
 }
 
 // In a forked copy of this program that adopts orphans, runs the tool of
@@ -329,7 +348,7 @@ int endedBySignalDuringARun(int sig, const SignalledWait& wait) {
     if (!adoptOrphans()) _exit(10);
     const pid_t assistant = fork();
     if (assistant == 0) {
-      noCoreDumps();
+      noCoreDumpsAndDefaultHandling();
       std::vector<std::string> steps = wait.steps;
       for (std::string& step : steps)
         if (step == "SIG") step = std::to_string(sig);
@@ -363,7 +382,10 @@ int endedBySignalDuringARun(int sig, const SignalledWait& wait) {
 TEST(RunEndingSignal, EndsTheToolsGroupThenTheProgramAsTheSignalSays) {
   if (!canAdoptOrphans) GTEST_SKIP() << noSubreaper;
   for (const SignalledWait& wait : signalledWaits) {
-    for (int sig : signalsThatEndTheProgram) {
+    const SignalList all = endingSignals();
+    std::vector<int> signals(std::begin(signalsAtEveryWait), std::end(signalsAtEveryWait));
+    if (&wait == &signalledWaits[0]) signals.assign(all.begin(), all.end());
+    for (int sig : signals) {
       const Clock::time_point start = Clock::now();
       EXPECT_EQ(endedBySignalDuringARun(sig, wait), 0) << wait.name << ", signal " << sig;
       // Not at the tool's limit: at once.
@@ -371,6 +393,61 @@ TEST(RunEndingSignal, EndsTheToolsGroupThenTheProgramAsTheSignalSays) {
       if (HasFailure()) return;  // each further case would wait for the limit too
     }
   }
+}
+
+// Never reached: keeps the recursion below from being seen as endless.
+volatile int deepest = -1;
+
+// Recurses until the stack overflows.
+int overflowTheStack(int depth) {
+  volatile char frame[4096];
+  frame[0] = static_cast<char>(depth);
+  if (depth == deepest) return 0;
+  return overflowTheStack(depth + 1) + frame[0];
+}
+
+extern "C" void overflowOnSignal(int) { overflowTheStack(0); }
+
+// In a forked copy of this program that adopts orphans, runs a tool (with a
+// grandchild) that sends SIGWINCH, on which the program overflows its stack
+// in a handler of its own. Exit 0 when the copy ended by the fault and
+// nothing it started is left running.
+int stackOverflowDuringARun() {
+  const pid_t reaper = fork();
+  if (reaper == 0) {
+    if (!adoptOrphans()) _exit(10);
+    const pid_t assistant = fork();
+    if (assistant == 0) {
+      noCoreDumpsAndDefaultHandling();
+      signal(SIGWINCH, overflowOnSignal);
+      try {
+        run(child, {"grandchild", "60000", "sleep", "200", "kill-parent", std::to_string(SIGWINCH), "sleep", "60000"},
+            signalledRunLimit);
+      } catch (...) {
+      }
+      _exit(11);  // not reached: the fault ends this process
+    }
+    int status = 0;
+    waitpid(assistant, &status, 0);
+    // A Mac may report a stack overflow as SIGBUS.
+    if (!WIFSIGNALED(status) || (WTERMSIG(status) != SIGSEGV && WTERMSIG(status) != SIGBUS)) _exit(12);
+    for (int i = 0; i < 200; ++i) {
+      const pid_t got = waitpid(-1, nullptr, WNOHANG);
+      if (got < 0 && errno == ECHILD) _exit(0);
+      if (got == 0) usleep(10 * 1000);
+    }
+    _exit(13);
+  }
+  int status = 0;
+  waitpid(reaper, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(RunEndingSignal, AStackOverflowOfTheProgramStillEndsTheToolsGroup) {
+  if (!canAdoptOrphans) GTEST_SKIP() << noSubreaper;
+  const Clock::time_point start = Clock::now();
+  EXPECT_EQ(stackOverflowDuringARun(), 0) << "12: not ended by the fault; 13: the tool's group was left";
+  EXPECT_LT(Clock::now() - start, signalledRunLimit / 2);
 }
 
 volatile sig_atomic_t handled = 0;
