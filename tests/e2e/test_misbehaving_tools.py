@@ -243,21 +243,29 @@ class MisbehavingTools(unittest.TestCase):
         # The shipped program (60 s per tool) gets SIGTERM while the listing
         # hangs: the tool's group ends with it. Without a display SIGTERM
         # ends it at once; with one, GNUstep's application object has a
-        # handler of its own, which ends the program with status 0.
+        # handler of its own, which ends the program with status 0. A
+        # script's "--driver-state" ends as the terminal does.
         script = ('"$@" & program=$!\n'
                   'until [ -s "$CALLS" ] && pgrep -x sleep >/dev/null; do sleep 0.05; done\n'
                   'kill -TERM $program; wait $program; echo "status $?"\n'
                   'sleep 0.5; ps -e -o args= > "$LISTING"\n')
-        for name, status in (("in the terminal", 143), ("with a display", 0)):
+        cases = [
+            # name, arguments, with a display, exit status
+            ("in the terminal", [], False, 143),
+            ("with a display", [], True, 0),
+            ("--driver-state", ["--driver-state"], False, 143),
+        ]
+        for name, arguments, display, status in cases:
             machine = with_reply(s.mac(), "systemextensionsctl", HANGS)
             with self.subTest(name), contextlib.ExitStack() as stack:
                 stack.enter_context(machine)
                 env = harness.plain_environment(CALLS=machine.state_path("calls.log"),
                                                 LISTING=machine.state_path("processes"))
-                if status == 0:
+                if display:
                     env["DISPLAY"] = stack.enter_context(harness.Xvfb()).display
                 start = time.monotonic()
-                result = machine.run(["sh", "-c", script, "sh", s.shipped_program()], env=env, timeout=30)
+                result = machine.run(["sh", "-c", script, "sh", s.shipped_program()] + arguments, env=env,
+                                     timeout=30)
                 self.assertLess(time.monotonic() - start, 15)
                 self.assertEqual(result.stdout.decode(), "status %d\n" % status, result.stderr[-2000:])
                 with open(machine.state_path("processes")) as f:
