@@ -92,16 +92,6 @@ TEST(CopyRemovalOnSignal, ASignalTheProgramWasStartedWithIgnoredStaysIgnored) {
   EXPECT_EQ(copied, 2 * sizeof someBytes);
 }
 
-// Never reached: keeps the recursion below from being seen as endless.
-volatile int deepest = -1;
-
-int overflowTheStack(int depth) {
-  volatile char frame[4096];
-  frame[0] = static_cast<char>(depth);
-  if (depth == deepest) return 0;
-  return overflowTheStack(depth + 1) + frame[0];
-}
-
 TEST(CopyRemovalOnSignal, AStackOverflowOfTheProgramRemovesTheCopy) {
   // The handler runs on the alternate signal stack, and the fault, raised
   // again, still ends the program (a Mac may report it as SIGBUS).

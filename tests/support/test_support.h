@@ -1,7 +1,8 @@
 #pragma once
 // What the tests share: a file's whole text, a fresh folder under the
 // system's temporary folder, a TMPDIR setting for one test, and a part of a
-// test run as a user without privileges. Written for Linux and macOS alike.
+// test run as a user without privileges, and a real stack overflow. Written
+// for Linux and macOS alike.
 
 #include <grp.h>
 #include <pwd.h>
@@ -172,3 +173,15 @@ class UserScratchFolder {
  private:
   std::filesystem::path path_;
 };
+
+/// Never reached: keeps overflowTheStack() from being seen as endless.
+inline volatile int deepestFrame = -1;
+
+/// Recurses until the stack overflows: a real fault of the program, for the
+/// tests of what the guards do when the program itself crashes.
+inline int overflowTheStack(int depth) {
+  volatile char frame[4096];
+  frame[0] = static_cast<char>(depth);
+  if (depth == deepestFrame) return 0;
+  return overflowTheStack(depth + 1) + frame[0];
+}

@@ -20,6 +20,7 @@
 
 #include "common/ending_signals.h"
 #include "driver/runner/run.h"
+#include "tests/support/test_support.h"
 #include "tests/support/process_probes.h"
 #include "driver/runner/run_limit_error.h"
 
@@ -330,13 +331,25 @@ constexpr std::chrono::seconds signalledRunLimit{10};
 const int signalsAtEveryWait[] = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT, SIGUSR1, SIGUSR2,
                                   SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGABRT, SIGSEGV};
 
-// SIGQUIT, SIGXCPU and the fault signals dump core by default: not in a
+// SIGQUIT, the fault signals and, on Linux, SIGXCPU dump core by default: not in a
 // test. And every ending signal at its default, as the program starts (a
 // sanitizer handles the fault signals of this test program).
 void noCoreDumpsAndDefaultHandling() {
   const struct rlimit none = {0, 0};
   setrlimit(RLIMIT_CORE, &none);
   for (int sig : endingSignals()) signal(sig, SIG_DFL);
+}
+
+// In a reaper that adopts orphans: exits 0 once every process that came to
+// it has ended (only ended processes may come, within moments), else with
+// `leftStatus`.
+[[noreturn]] void exitOnceOrphansEnded(int leftStatus) {
+  for (int i = 0; i < 200; ++i) {
+    const pid_t got = waitpid(-1, nullptr, WNOHANG);
+    if (got < 0 && errno == ECHILD) _exit(0);
+    if (got == 0) usleep(10 * 1000);
+  }
+  _exit(leftStatus);
 }
 
 // In a forked copy of this program that adopts orphans, runs the tool of
@@ -367,12 +380,7 @@ int endedBySignalDuringARun(int sig, const SignalledWait& wait) {
     if (!WIFSIGNALED(status) || WTERMSIG(status) != sig) _exit(12);
     // Whatever the tool started was ended before the copy ended: only
     // ended processes may come to this one, within moments.
-    for (int i = 0; i < 200; ++i) {
-      const pid_t got = waitpid(-1, nullptr, WNOHANG);
-      if (got < 0 && errno == ECHILD) _exit(0);
-      if (got == 0) usleep(10 * 1000);
-    }
-    _exit(13);
+    exitOnceOrphansEnded(13);
   }
   int status = 0;
   waitpid(reaper, &status, 0);
@@ -393,17 +401,6 @@ TEST(RunEndingSignal, EndsTheToolsGroupThenTheProgramAsTheSignalSays) {
       if (HasFailure()) return;  // each further case would wait for the limit too
     }
   }
-}
-
-// Never reached: keeps the recursion below from being seen as endless.
-volatile int deepest = -1;
-
-// Recurses until the stack overflows.
-int overflowTheStack(int depth) {
-  volatile char frame[4096];
-  frame[0] = static_cast<char>(depth);
-  if (depth == deepest) return 0;
-  return overflowTheStack(depth + 1) + frame[0];
 }
 
 extern "C" void overflowOnSignal(int) { overflowTheStack(0); }
@@ -431,12 +428,7 @@ int stackOverflowDuringARun() {
     waitpid(assistant, &status, 0);
     // A Mac may report a stack overflow as SIGBUS.
     if (!WIFSIGNALED(status) || (WTERMSIG(status) != SIGSEGV && WTERMSIG(status) != SIGBUS)) _exit(12);
-    for (int i = 0; i < 200; ++i) {
-      const pid_t got = waitpid(-1, nullptr, WNOHANG);
-      if (got < 0 && errno == ECHILD) _exit(0);
-      if (got == 0) usleep(10 * 1000);
-    }
-    _exit(13);
+    exitOnceOrphansEnded(13);
   }
   int status = 0;
   waitpid(reaper, &status, 0);
@@ -474,12 +466,7 @@ int ownHandlerAfterTheGroup() {
     struct sigaction now {};
     sigaction(SIGTERM, nullptr, &now);
     if (now.sa_handler != noteHandled) _exit(14);
-    for (int i = 0; i < 200; ++i) {
-      const pid_t got = waitpid(-1, nullptr, WNOHANG);
-      if (got < 0 && errno == ECHILD) _exit(0);
-      if (got == 0) usleep(10 * 1000);
-    }
-    _exit(15);
+    exitOnceOrphansEnded(15);
   }
   int status = 0;
   waitpid(pid, &status, 0);
