@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -352,39 +353,53 @@ void noCoreDumpsAndDefaultHandling() {
   _exit(leftStatus);
 }
 
-// In a forked copy of this program that adopts orphans, runs the tool of
-// `wait`, which sends that copy `sig`. Exit 0 when the copy ended by that
-// very signal and nothing it started is left running.
-int endedBySignalDuringARun(int sig, const SignalledWait& wait) {
+// In a forked copy of this program that adopts orphans (the reaper), runs
+// `assistant` in a child of its own, which ends without returning, and
+// waits for that child. Exit status of the reaper: 0 when the child ended as
+// `endedAsExpected` says and nothing it started is left running; 12 when it
+// ended otherwise; 13 when something it started was left; 10 when orphans
+// cannot be adopted here.
+int inAReaper(const std::function<void()>& assistant, const std::function<bool(int status)>& endedAsExpected) {
   const pid_t reaper = fork();
   if (reaper == 0) {
     if (!adoptOrphans()) _exit(10);
-    const pid_t assistant = fork();
-    if (assistant == 0) {
-      noCoreDumpsAndDefaultHandling();
-      std::vector<std::string> steps = wait.steps;
-      for (std::string& step : steps)
-        if (step == "SIG") step = std::to_string(sig);
-      try {
-        if (wait.captureOutput) {
-          run(child, steps, signalledRunLimit);
-        } else {
-          runWithoutOutput(child, steps, signalledRunLimit);
-        }
-      } catch (...) {
-      }
-      _exit(11);  // not reached: the signal ends this process
+    const pid_t program = fork();
+    if (program == 0) {
+      assistant();
+      _exit(11);  // not reached: the assistant ends by a signal
     }
     int status = 0;
-    waitpid(assistant, &status, 0);
-    if (!WIFSIGNALED(status) || WTERMSIG(status) != sig) _exit(12);
-    // Whatever the tool started was ended before the copy ended: only
-    // ended processes may come to this one, within moments.
+    waitpid(program, &status, 0);
+    if (!endedAsExpected(status)) _exit(12);
+    // Whatever the tool started was ended before the program ended: only
+    // ended processes may come to the reaper, within moments.
     exitOnceOrphansEnded(13);
   }
   int status = 0;
   waitpid(reaper, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Runs the tool of `wait`, which sends the program `sig`, in a reaper: 0
+// when the program ended by that very signal and nothing it started is left
+// running.
+int endedBySignalDuringARun(int sig, const SignalledWait& wait) {
+  return inAReaper(
+      [&] {
+        noCoreDumpsAndDefaultHandling();
+        std::vector<std::string> steps = wait.steps;
+        for (std::string& step : steps)
+          if (step == "SIG") step = std::to_string(sig);
+        try {
+          if (wait.captureOutput) {
+            run(child, steps, signalledRunLimit);
+          } else {
+            runWithoutOutput(child, steps, signalledRunLimit);
+          }
+        } catch (...) {
+        }
+      },
+      [sig](int status) { return WIFSIGNALED(status) && WTERMSIG(status) == sig; });
 }
 
 TEST(RunEndingSignal, EndsTheToolsGroupThenTheProgramAsTheSignalSays) {
@@ -405,34 +420,22 @@ TEST(RunEndingSignal, EndsTheToolsGroupThenTheProgramAsTheSignalSays) {
 
 extern "C" void overflowOnSignal(int) { overflowTheStack(0); }
 
-// In a forked copy of this program that adopts orphans, runs a tool (with a
-// grandchild) that sends SIGWINCH, on which the program overflows its stack
-// in a handler of its own. Exit 0 when the copy ended by the fault and
-// nothing it started is left running.
+// Runs a tool (with a grandchild) that sends SIGWINCH, on which the program
+// overflows its stack in a handler of its own, in a reaper: 0 when the
+// program ended by the fault and nothing it started is left running.
 int stackOverflowDuringARun() {
-  const pid_t reaper = fork();
-  if (reaper == 0) {
-    if (!adoptOrphans()) _exit(10);
-    const pid_t assistant = fork();
-    if (assistant == 0) {
-      noCoreDumpsAndDefaultHandling();
-      signal(SIGWINCH, overflowOnSignal);
-      try {
-        run(child, {"grandchild", "60000", "sleep", "200", "kill-parent", std::to_string(SIGWINCH), "sleep", "60000"},
-            signalledRunLimit);
-      } catch (...) {
-      }
-      _exit(11);  // not reached: the fault ends this process
-    }
-    int status = 0;
-    waitpid(assistant, &status, 0);
-    // A Mac may report a stack overflow as SIGBUS.
-    if (!WIFSIGNALED(status) || (WTERMSIG(status) != SIGSEGV && WTERMSIG(status) != SIGBUS)) _exit(12);
-    exitOnceOrphansEnded(13);
-  }
-  int status = 0;
-  waitpid(reaper, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return inAReaper(
+      [] {
+        noCoreDumpsAndDefaultHandling();
+        signal(SIGWINCH, overflowOnSignal);
+        try {
+          run(child, {"grandchild", "60000", "sleep", "200", "kill-parent", std::to_string(SIGWINCH), "sleep", "60000"},
+              signalledRunLimit);
+        } catch (...) {
+        }
+      },
+      // A Mac may report a stack overflow as SIGBUS.
+      [](int status) { return WIFSIGNALED(status) && (WTERMSIG(status) == SIGSEGV || WTERMSIG(status) == SIGBUS); });
 }
 
 TEST(RunEndingSignal, AStackOverflowOfTheProgramStillEndsTheToolsGroup) {
