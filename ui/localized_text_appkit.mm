@@ -28,14 +28,18 @@ std::string localizedText(std::string_view key) {
 }
 
 std::string developmentText(std::string_view key) {
-  NSAutoreleasePool* pool = [[NSAutoreleasePool alloc] init];
   // The bundle's lookup goes by the user's language; the English table is
-  // read as the dictionary it is.
-  NSString* path = [[NSBundle mainBundle] pathForResource:@"Localizable"
-                                                   ofType:@"strings"
-                                              inDirectory:nil
-                                          forLocalization:@"en"];
-  NSDictionary* table = path != nil ? [NSDictionary dictionaryWithContentsOfFile:path] : nil;
+  // read as the dictionary it is, once: the record asks it for every title
+  // and button it names. Kept for the program's life.
+  static NSDictionary* table = nil;
+  NSAutoreleasePool* pool = [[NSAutoreleasePool alloc] init];
+  if (table == nil) {
+    NSString* path = [[NSBundle mainBundle] pathForResource:@"Localizable"
+                                                     ofType:@"strings"
+                                                inDirectory:nil
+                                            forLocalization:@"en"];
+    if (path != nil) table = [[NSDictionary alloc] initWithContentsOfFile:path];
+  }
   id text = table != nil ? [table objectForKey:keyString(key)] : nil;
   std::string result = utf8([text isKindOfClass:[NSString class]] ? (NSString*)text : nil, key);
   [pool drain];
