@@ -22,9 +22,9 @@ int statusOf(DriverState state) {
 
 int reportDriverState(const DriverStateReportOperations& operations) {
   const DriverStateReading reading = operations.read();
-  // A failed run says nothing about the driver: the state it gives is what
-  // an empty listing or a missing receipt would, and a script must not take
-  // that for the driver's.
+  // A tool that did not answer says nothing about the driver: the state it
+  // gives is what an empty, cut or refused listing or a missing receipt
+  // would, and a script must not take that for the driver's.
   const bool known = !reading.failure;
   if (!known) operations.writeError(*reading.failure + "\n");
   const std::string line = std::string(known ? driverStateName(reading.state) : unknownDriverStateName) + "\n";

@@ -37,9 +37,12 @@ struct DriverStateReportOperations {
 ///  - one line on standard output, the state's name as driverStateName()
 ///    gives it ("enabled", "installedNotEnabled", "notInstalled"), with
 ///    driverEnabledStatus, driverNotEnabledStatus or driverNotInstalledStatus;
-///  - when a run failed, so the state is not known: "unknown" on standard
-///    output with driverStateUnknownStatus, and the failure (the tool and
-///    the reason) on one line on standard error; a state is never guessed;
+///  - when a tool did not answer (DriverStateReading::failure: a run that
+///    failed, a listing that ended with a status other than 0 or by a
+///    signal, a receipt query that ended otherwise than with 0 or 1), so the
+///    state is not known: "unknown" on standard output with
+///    driverStateUnknownStatus, and the failure (the tool and what happened)
+///    on one line on standard error; a state is never guessed;
 ///  - driverStateNotWrittenStatus when the line could not be written.
 int reportDriverState(const DriverStateReportOperations& operations);
 

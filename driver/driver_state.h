@@ -45,10 +45,13 @@ struct DriverStateReading {
   /// The state as driverState() answers it (a failed run counts as an empty
   /// listing or an absent receipt).
   DriverState state = DriverState::notInstalled;
-  /// When a run failed (the tool could not be started, passed its time or
-  /// output limit, memory ran out): the first such failure on one line,
-  /// naming the tool and the reason the run's record holds. Then `state`
-  /// says nothing about the driver.
+  /// When a tool did not answer: its run failed (the tool could not be
+  /// started, passed its time or output limit, memory ran out), the listing
+  /// tool ended with a status other than 0 or by a signal, or the receipt
+  /// query ended by a signal or with a status other than 0 (a receipt) and 1
+  /// (no receipt). The first such failure on one line, naming the tool and
+  /// what happened (the run's reason, "PATH ended with status N", "PATH
+  /// ended by signal N"). Then `state` says nothing about the driver.
   std::optional<std::string> failure;
 };
 

@@ -1,5 +1,7 @@
+#include <cstdint>
 #include <exception>
 #include <string>
+#include <utility>
 
 #include "common/one_line.h"
 #include "common/system_tools.h"
@@ -19,11 +21,23 @@ std::string failureLine(const std::string& tool, const std::exception& failure) 
   return oneLine(line);
 }
 
+// How a tool that ran ended, as the reading's failure names it: "PATH ended
+// with status N", "PATH ended by signal N".
+std::string endingLine(const std::string& tool, std::int32_t status) {
+  if (status == unknownTerminationStatus) return tool + " ended with a status the system did not keep";
+  if (status < 0) return tool + " ended by signal " + std::to_string(-static_cast<std::int64_t>(status));
+  return tool + " ended with status " + std::to_string(status);
+}
+
 std::string extensionListing(const ToolRunner& runner, std::optional<std::string>& failure) {
   try {
     // Whatever the tool printed is searched, on whichever stream and with
-    // whatever status: it prints its listing even when it complains.
-    return runner(systemExtensionsTool, {"list"}).output;
+    // whatever status: it prints its listing even when it complains. A
+    // listing that did not end well may be cut short, so the reading says
+    // so to a report that must not guess.
+    CommandResult result = runner(systemExtensionsTool, {"list"});
+    if (result.status != 0) failure = endingLine(systemExtensionsTool, result.status);
+    return std::move(result.output);
   } catch (const std::exception& error) {
     // Whatever the failure (no start, the time limit, too much output, no
     // memory), the query goes on with what a missing tool would give.
@@ -34,7 +48,11 @@ std::string extensionListing(const ToolRunner& runner, std::optional<std::string
 
 bool receiptExists(const ToolRunner& runner, std::optional<std::string>& failure) {
   try {
-    return runner(packageTool, {"--pkg-info", std::string(packageReceiptID)}).status == 0;
+    const std::int32_t status = runner(packageTool, {"--pkg-info", std::string(packageReceiptID)}).status;
+    // 0 is a receipt and 1 what the tool gives for a package it has no
+    // receipt of; any other end says nothing about the receipt.
+    if (status != 0 && status != 1 && !failure) failure = endingLine(packageTool, status);
+    return status == 0;
   } catch (const std::exception& error) {
     if (!failure) failure = failureLine(packageTool, error);
     return false;

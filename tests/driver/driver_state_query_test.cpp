@@ -51,14 +51,18 @@ TEST(DriverStateQuery, RunsBothToolsInOrderOnEveryCall) {
 }
 
 TEST(DriverStateQuery, StateTable) {
+  // The state is what normal mode acts on: every tool that ran is read,
+  // whatever its status. The failure is what a report that must not guess
+  // reads: a tool that did not answer.
+  const std::string listingTool = "/usr/bin/systemextensionsctl", receiptTool = "/usr/sbin/pkgutil";
   struct Case {
     const char* name;
     std::optional<CommandResult> listing, receipt;  // nullopt: start failure
     DriverState want;
+    std::optional<std::string> failure = std::nullopt;  // the reading's failure, when not a start failure
   };
   const Case cases[] = {
-      {"enabled, listing status ignored", CommandResult{1, enabledListing}, CommandResult{1, ""},
-       DriverState::enabled},
+      {"enabled", CommandResult{0, enabledListing}, CommandResult{0, ""}, DriverState::enabled},
       {"enabled listing, receipt tool missing", CommandResult{0, enabledListing}, std::nullopt,
        DriverState::enabled},
       {"listed but waiting", CommandResult{0, waitingListing}, CommandResult{1, ""},
@@ -67,26 +71,41 @@ TEST(DriverStateQuery, StateTable) {
        DriverState::installedNotEnabled},
       {"receipt status 1 is no receipt", CommandResult{0, "0 extension(s)\n"}, CommandResult{1, "No receipt"},
        DriverState::notInstalled},
-      {"receipt ended by a signal is no receipt", CommandResult{0, ""}, CommandResult{-9, ""},
-       DriverState::notInstalled},
-      {"receipt status unknown is no receipt", CommandResult{0, ""}, CommandResult{unknownTerminationStatus, ""},
-       DriverState::notInstalled},
       {"listing tool missing, receipt present", std::nullopt, CommandResult{0, ""},
        DriverState::installedNotEnabled},
       {"neither tool can start", std::nullopt, std::nullopt, DriverState::notInstalled},
       {"receipt output is not searched", CommandResult{0, ""}, CommandResult{1, enabledListing},
        DriverState::notInstalled},
+      // A tool that ran but did not end well: its output still counts for
+      // the state, and the reading says it did not answer.
+      {"listing status ignored for the state", CommandResult{1, enabledListing}, CommandResult{1, ""},
+       DriverState::enabled, listingTool + " ended with status 1"},
+      {"listing refused", CommandResult{69, "list command failed\n"}, CommandResult{1, ""},
+       DriverState::notInstalled, listingTool + " ended with status 69"},
+      {"listing crashed after its header", CommandResult{-6, "1 extension(s)\n"}, CommandResult{0, ""},
+       DriverState::installedNotEnabled, listingTool + " ended by signal 6"},
+      {"listing status unknown", CommandResult{unknownTerminationStatus, waitingListing}, CommandResult{1, ""},
+       DriverState::installedNotEnabled, listingTool + " ended with a status the system did not keep"},
+      {"receipt ended by a signal is no receipt", CommandResult{0, ""}, CommandResult{-9, ""},
+       DriverState::notInstalled, receiptTool + " ended by signal 9"},
+      {"receipt status 70", CommandResult{0, ""}, CommandResult{70, ""}, DriverState::notInstalled,
+       receiptTool + " ended with status 70"},
+      {"receipt status unknown is no receipt", CommandResult{0, ""}, CommandResult{unknownTerminationStatus, ""},
+       DriverState::notInstalled, receiptTool + " ended with a status the system did not keep"},
+      {"the listing's failure comes first", CommandResult{-11, ""}, CommandResult{70, ""},
+       DriverState::notInstalled, listingTool + " ended by signal 11"},
   };
   for (const Case& c : cases) {
     std::vector<Call> calls;
     const FakeRunner fake{&calls, c.listing ? &*c.listing : nullptr, c.receipt ? &*c.receipt : nullptr};
     EXPECT_EQ(driverState(fake), c.want) << c.name;
     EXPECT_EQ(calls.size(), 2u) << c.name << ": both tools run whatever the first gave";
-    // A tool that ran is read, whatever its status; one that did not is a
-    // failure a report must not guess over.
     const DriverStateReading reading = readDriverState(fake);
     EXPECT_EQ(reading.state, c.want) << c.name;
-    EXPECT_EQ(reading.failure.has_value(), !c.listing || !c.receipt) << c.name;
+    if (c.failure)
+      EXPECT_EQ(reading.failure, c.failure) << c.name;
+    else
+      EXPECT_EQ(reading.failure.has_value(), !c.listing || !c.receipt) << c.name;
   }
 }
 

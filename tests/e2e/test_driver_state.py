@@ -5,6 +5,7 @@ input."""
 
 import errno
 import os
+import signal
 import subprocess
 import unittest
 
@@ -53,6 +54,26 @@ class DriverState(unittest.TestCase):
              "seconds." % QUERY_LIMIT, s.DRIVER_STATE),
         ]
         cases[1][1].replies["systemextensionsctl"] = Reply(script="sleep 600")
+        # A tool that ran but did not answer: its output may be cut short or a
+        # complaint, so the word would be a guess.
+        ended = [
+            # name, the tool, its reply, the line on standard error
+            ("listing refused", "systemextensionsctl", Reply(stderr=b"list command failed\n", status=69),
+             "/usr/bin/systemextensionsctl ended with status 69"),
+            ("listing crashed after its header", "systemextensionsctl",
+             Reply(script="printf '1 extension(s)\\n'; kill -ABRT $$", replace=True),
+             "/usr/bin/systemextensionsctl ended by signal %d" % signal.SIGABRT),
+            ("listing killed", "systemextensionsctl", Reply(script="kill -SEGV $$", replace=True),
+             "/usr/bin/systemextensionsctl ended by signal %d" % signal.SIGSEGV),
+            ("receipt query killed", "pkgutil --pkg-info", Reply(script="kill -KILL $$", replace=True),
+             "/usr/sbin/pkgutil ended by signal %d" % signal.SIGKILL),
+            ("receipt query failed", "pkgutil --pkg-info", Reply(stderr=b"pkgutil: internal error\n", status=70),
+             "/usr/sbin/pkgutil ended with status 70"),
+        ]
+        for name, tool, reply, reason in ended:
+            machine = s.mac(listing=s.ENABLED, receipt=True)
+            machine.replies[tool] = reply
+            cases.append((name, machine, reason, s.DRIVER_STATE))
         for name, machine, reason, calls in cases:
             with self.subTest(name), machine:
                 result = self.answer(machine, s.test_program())
