@@ -30,7 +30,7 @@ int main(int argc, char** argv, char** envp) {
     return usageErrorStatus;
   }
   if (mode == RequestedMode::help) {
-    writeStandardOutput(std::string(usageLine) + "\n");
+    writeStandardOutput(std::string(helpText));
     return 0;
   }
   resetChildSignalToDefault();

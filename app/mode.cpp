@@ -1,6 +1,7 @@
 #include "app/mode.h"
 
 #include <array>
+#include <optional>
 
 namespace orventa {
 
@@ -103,24 +104,65 @@ bool mistypedOption(std::string_view argument) {
   return false;
 }
 
+// Whether `argument` asks for the help: the option or its short forms.
+bool asksForHelp(std::string_view argument) {
+  for (std::string_view option : helpOptions)
+    if (argument == option) return true;
+  return false;
+}
+
+bool isOption(std::string_view argument) {
+  return argument == selfCheckOption || argument == driverStateOption || asksForHelp(argument);
+}
+
+// The process serial number older Finders pass: "-psn_" and its digits.
+bool isProcessSerialNumber(std::string_view argument) { return argument.starts_with("-psn_"); }
+
+bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// The name of a user-defaults pair, "-Name": an ASCII letter, then ASCII
+// letters, digits, dots or underscores.
+bool isDefaultsName(std::string_view argument) {
+  if (argument.size() < 2 || argument[0] != '-' || !isAsciiLetter(argument[1])) return false;
+  for (char c : argument.substr(2))
+    if (!isAsciiLetter(c) && !(c >= '0' && c <= '9') && c != '.' && c != '_') return false;
+  return true;
+}
+
 }  // namespace
 
 RequestedMode requestedMode(int argc, const char* const* argv) {
   bool selfCheck = false;
   bool driverState = false;
   bool help = false;
+  const auto at = [argv](int i) -> std::optional<std::string_view> {
+    if (argv[i] == nullptr) return std::nullopt;
+    return std::string_view(argv[i]);
+  };
   for (int i = 0; i < argc; ++i) {
-    if (argv[i] == nullptr) continue;
-    const std::string_view argument = argv[i];
+    const std::optional<std::string_view> entry = at(i);
+    if (!entry) continue;
+    const std::string_view argument = *entry;
     if (argument == selfCheckOption) {
       selfCheck = true;
     } else if (argument == driverStateOption) {
       driverState = true;
     } else if (i == 0) {
       continue;  // the program's path, whatever it looks like
-    } else if (argument == helpOption) {
+    } else if (asksForHelp(argument)) {
       help = true;
     } else if (mistypedOption(argument)) {
+      return RequestedMode::usageError;
+    } else if (isProcessSerialNumber(argument)) {
+      continue;
+    } else if (isDefaultsName(argument)) {
+      // The value is the next argument, whatever it holds, but never an
+      // option or a mistyped one: "-verbose --self-check" must not hide the
+      // option it holds.
+      const std::optional<std::string_view> value = i + 1 < argc ? at(i + 1) : std::nullopt;
+      if (!value || isOption(*value) || mistypedOption(*value)) return RequestedMode::usageError;
+      ++i;
+    } else {
       return RequestedMode::usageError;
     }
   }

@@ -51,11 +51,16 @@ class SelfCheck(unittest.TestCase):
 
 
 USAGE = b"usage: DriverAssistant [--self-check | --driver-state | --help]\n"
+HELP = (USAGE + b"  --self-check    check the assistant itself: 0 sound, 1 not\n"
+        b"  --driver-state  write this Mac's driver state: 0 enabled, 1 installedNotEnabled, 2 notInstalled, "
+        b"3 unknown, 74 not written\n"
+        b"  --help, -h, -?  write this help: 0\n")
 
 
 class Arguments(unittest.TestCase):
-    """A mistyped option fails without running anything; the arguments the
-    system passes to an application leave normal mode as it is."""
+    """A mistyped option, or any argument the system does not pass an
+    application, fails without running anything; the arguments the system
+    passes leave normal mode as it is."""
 
     def test_options(self):
         driver_required = s.driver_required().terminal_text().encode()
@@ -66,7 +71,17 @@ class Arguments(unittest.TestCase):
             ("beside the real one", ["--self-check", "--verbose"], 64, b"", USAGE, False),
             # What smart dashes make of a pasted "--self-check".
             ("em dash", ["\u2014self-check"], 64, b"", USAGE, False),
-            ("help", ["--help"], 0, USAGE, b"", False),
+            # Anything the system does not pass an application, one row per kind.
+            ("smart quotes", ["\u201c--self-check\u201d"], 64, b"", USAGE, False),
+            ("literal quotes from a management field", ["'--self-check'"], 64, b"", USAGE, False),
+            ("an invisible character in front", ["\u2060--self-check"], 64, b"", USAGE, False),
+            ("a dash not on any list", ["\u30fc\u30fcdriver-state"], 64, b"", USAGE, False),
+            ("bytes of a script saved as cp1252", [b"\x96\x96self-check"], 64, b"", USAGE, False),
+            ("a slash", ["/self-check"], 64, b"", USAGE, False),
+            ("a defaults name without its value", ["-NSDocumentRevisionsDebugMode"], 64, b"", USAGE, False),
+            ("help", ["--help"], 0, HELP, b"", False),
+            ("-h", ["-h"], 0, HELP, b"", False),
+            ("-?", ["-?"], 0, HELP, b"", False),
             ("old Finder's serial number", ["-psn_0_12345"], 0, driver_required, b"", True),
             ("defaults from Xcode", ["-NSDocumentRevisionsDebugMode", "YES", "-AppleLanguages", "(en)"], 0,
              driver_required, b"", True),

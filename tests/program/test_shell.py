@@ -22,12 +22,14 @@ class SelfCheck(unittest.TestCase):
 
 
 class BadInput(unittest.TestCase):
-    """Arguments and environment of any content start the program normally."""
+    """Arguments and environment of any content start the program normally:
+    the values of defaults pairs, the only free text the system passes an
+    application, may hold anything."""
 
     CASES = [
-        ("empty argument", [b""], {}),
-        ("ill-formed UTF-8 argument", [b"\xff\xfe", b"caf\xe9"], {}),
-        ("very long argument", [b"x" * 100000], {}),
+        ("empty argument", [b"-Key", b""], {}),
+        ("ill-formed UTF-8 argument", [b"-Key", b"\xff\xfe", b"-Other", b"caf\xe9"], {}),
+        ("very long argument", [b"-Key", b"x" * 100000], {}),
         ("ill-formed UTF-8 environment value", [], {b"ASSISTANT_ODD": b"\xc0\xaf"}),
         ("ill-formed UTF-8 environment name", [], {b"ODD\xff": b"1"}),
     ]
@@ -74,12 +76,13 @@ class NormalMode(unittest.TestCase):
                                          "1. OK\nPress 1 and Return: \n"), out)
 
     def test_with_a_display_asks_and_exits_0_after_the_last_button(self):
-        # Arguments other than options are the application's, also ones
-        # GNUstep would take for documents to open.
+        # The arguments the system passes an application are the
+        # application's: a process serial number and a defaults pair.
         shots = harness.output_dir("shell")
         with harness.Xvfb() as x:
             started = time.monotonic()
-            with harness.gui_program(x, ["ignored", "-psn_0_12345"], os.path.join(shots, "gui.log")) as process:
+            with harness.gui_program(x, ["-psn_0_12345", "-NSQuitAlwaysKeepsWindows", "NO"],
+                                     os.path.join(shots, "gui.log")) as process:
                 alert = screen.next_alert(x, process, shots, 1)
                 self.assertIsNotNone(alert, "no alert came up")
                 # The last button takes no action and ends the assistant.
