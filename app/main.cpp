@@ -17,6 +17,7 @@
 #include "ui/localized_text.h"
 
 #include <string>
+#include <system_error>
 
 int main(int argc, char** argv, char** envp) {
   using namespace orventa;
@@ -35,7 +36,11 @@ int main(int argc, char** argv, char** envp) {
   }
   resetChildSignalToDefault();
   failWritesPastTheFileSizeLimit();
-  reexecuteWithRepairedText(argc, argv, envp);
+  if (const int error = reexecuteWithRepairedText(argc, argv, envp); error != 0) {
+    writeStandardError("DriverAssistant: cannot start again with its arguments and environment as UTF-8: " +
+                       std::system_category().message(error) + "\n");
+    return restartFailedStatus;
+  }
 
   switch (mode) {
     case RequestedMode::selfCheck:

@@ -1,5 +1,7 @@
 #include <unistd.h>
 
+#include <cerrno>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,16 +36,18 @@ std::vector<char*> pointersTo(std::vector<std::string>& texts) {
 
 }  // namespace
 
-void reexecuteWithRepairedText(int argc, char** argv, char** envp) {
+int reexecuteWithRepairedText(int argc, char** argv, char** envp) {
   (void)argc;
-  if (wellFormed(argv) && wellFormed(envp)) return;
+  if (wellFormed(argv) && wellFormed(envp)) return 0;
   std::vector<std::string> arguments = repaired(argv);
   std::vector<std::string> environment = repaired(envp);
   std::vector<char*> argumentPointers = pointersTo(arguments);
   std::vector<char*> environmentPointers = pointersTo(environment);
   // The repaired texts are well-formed, so the new start does not come here
-  // again. Should it fail, the program goes on as it was started.
+  // again. Should it fail, GNUstep would end the program on the texts as
+  // they are, before any answer: the caller ends it with a status of its own.
   ::execve("/proc/self/exe", argumentPointers.data(), environmentPointers.data());
+  return errno;
 }
 
 }  // namespace orventa

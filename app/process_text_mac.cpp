@@ -2,6 +2,7 @@
 
 namespace orventa {
 
-void reexecuteWithRepairedText(int, char**, char**) {}
+// Foundation takes any bytes in arguments and environment: nothing to repair.
+int reexecuteWithRepairedText(int, char**, char**) { return 0; }
 
 }  // namespace orventa

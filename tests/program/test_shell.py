@@ -55,6 +55,21 @@ class BadInput(unittest.TestCase):
             self.assertTrue(result.stdout.startswith(b"Driver Required\nEnvironment: "), name)
 
 
+    def test_a_restart_that_cannot_be_made_is_no_answer(self):
+        # Each ill-formed byte becomes three once repaired: past the kernel's
+        # limit for one argument, so the new start fails. No mode may then
+        # end with a status that reads as its answer.
+        limit = os.sysconf("SC_PAGE_SIZE") * 32  # MAX_ARG_STRLEN
+        oversized = [b"-Key", b"\xff" * (limit // 2)]
+        for mode in ([b"--driver-state"], [b"--self-check"], []):
+            with self.subTest(mode):
+                result = self.run_program(oversized + mode, {})
+                self.assertEqual(result.returncode, 71)
+                self.assertEqual(result.stdout, b"")
+                self.assertRegex(result.stderr, rb"^DriverAssistant: cannot start again with its arguments and "
+                                                rb"environment as UTF-8: [^\n]+\n$")
+
+
 class NormalMode(unittest.TestCase):
     def test_without_a_display_exits_0(self):
         for env in (harness.plain_environment(), harness.plain_environment(DISPLAY=":99999")):
