@@ -3,10 +3,14 @@
 
 #import <AppKit/AppKit.h>
 
+namespace orventa {
+namespace {
 // The delegate has no fields: the action to run once launching has finished
 // is handed over through this file-level slot, set just before the event loop
 // starts and read only on the main thread.
-static std::function<void()>* launchAction = nullptr;
+std::function<void()>* launchAction = nullptr;
+}  // namespace
+}  // namespace orventa
 
 @interface AppDelegate : NSObject <NSApplicationDelegate>
 @end
@@ -14,7 +18,7 @@ static std::function<void()>* launchAction = nullptr;
 @implementation AppDelegate
 - (void)applicationDidFinishLaunching:(NSNotification*)notification {
   (void)notification;
-  if (launchAction != nullptr && *launchAction) (*launchAction)();
+  if (orventa::launchAction != nullptr && *orventa::launchAction) (*orventa::launchAction)();
   [NSApp terminate:nil];
 }
 
