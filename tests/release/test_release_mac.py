@@ -19,7 +19,7 @@ import unittest
 SOURCE = os.environ["ASSISTANT_SOURCE"]
 SCRIPT = os.path.join(SOURCE, "scripts", "release-mac")
 STANDIN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "apple_tool_standin.py")
-TOOLS = ["codesign", "xcrun", "hdiutil", "ditto", "productbuild", "pkgutil", "spctl", "plutil", "sleep"]
+TOOLS = ["codesign", "xcrun", "hdiutil", "ditto", "pkgbuild", "productbuild", "pkgutil", "spctl", "plutil", "sleep"]
 IDENTITY = "Developer ID Application: ORVENTA Test (TEAM123456)"
 INSTALLER_IDENTITY = "Developer ID Installer: ORVENTA Test (TEAM123456)"
 PROFILE = ["--keychain-profile", "orventa-notary"]
@@ -29,6 +29,9 @@ APP = "IN/DriverAssistant.app"
 SIGNED = "WORK/image/DriverAssistant.app"
 IMAGE = "WORK/DriverAssistant-1.0.dmg"
 INSTALLER = "WORK/DriverAssistant-1.0.pkg"
+COMPONENT_PLIST = "WORK/package/DriverAssistant.plist"
+COMPONENT = "WORK/package/DriverAssistant.pkg"
+DISTRIBUTION = "WORK/package/Distribution.xml"
 SUBMISSION = "2efe2717-52ef-43a5-96dc-0797e4ca1041"
 
 
@@ -36,6 +39,11 @@ PACKAGE = APP + "/Contents/Resources/CH34xVCPDriver.pkg"
 MAKE_IMAGE = ["hdiutil", "create", "-volname", "ORVENTA Driver Assistant", "-srcfolder", "WORK/image", "-format",
               "UDZO", IMAGE, ["Applications -> /Applications", "DriverAssistant.app/"]]
 PAUSE = ["sleep", "15"]
+# What pkgbuild --analyze writes for the package's root, with the one change
+# the release makes: no bundle is relocatable, so the Installer puts the app
+# into /Applications even when a copy with its identifier is elsewhere.
+NOT_RELOCATABLE = [{"BundleHasStrictIdentifier": True, "BundleIsRelocatable": False, "BundleIsVersionChecked": True,
+                    "BundleOverwriteAction": "upgrade", "RootRelativeBundlePath": "DriverAssistant.app"}]
 OUTPUTS = ["DriverAssistant-1.0.dmg", "DriverAssistant-1.0.dmg.sha256",
            "DriverAssistant-1.0.pkg", "DriverAssistant-1.0.pkg.sha256"]
 
@@ -57,7 +65,12 @@ def whole_path(credentials, signing=("--sign", IDENTITY), installer_signing=("--
         ["codesign", "--timestamp", *signing, IMAGE],
         ["xcrun", "notarytool", "submit", IMAGE, "--wait", *credentials, "--output-format", "json"],
         ["xcrun", "stapler", "staple", IMAGE],
-        ["productbuild", "--component", SIGNED, "/Applications", *installer_signing, "--timestamp", INSTALLER],
+        ["pkgbuild", "--analyze", "--root", "WORK/image", COMPONENT_PLIST],
+        ["pkgbuild", "--root", "WORK/image", "--component-plist", COMPONENT_PLIST, "--install-location", "/Applications",
+         "--identifier", "com.orventa.DriverAssistant", "--version", "1.0", COMPONENT, NOT_RELOCATABLE],
+        ["productbuild", "--synthesize", "--package", COMPONENT, DISTRIBUTION],
+        ["productbuild", "--distribution", DISTRIBUTION, "--package-path", "WORK/package", *installer_signing,
+         "--timestamp", INSTALLER],
         ["pkgutil", "--check-signature", INSTALLER],
         ["xcrun", "notarytool", "submit", INSTALLER, "--wait", *credentials, "--output-format", "json"],
         ["xcrun", "stapler", "staple", INSTALLER],
@@ -99,6 +112,11 @@ class Case:
     missing: tuple = ()         # tools left off PATH
     remove: str = None          # a file taken out of the app
     out_holds: tuple = ()       # files already in the output folder
+    planted: tuple = ()         # links in the output folder before the release: to someone else's file,
+                                # or, for a name in `dangling`, to no file at all
+    dangling: tuple = ()
+    appears: tuple = ()         # (name, "link" or "folder") made in the output folder by another
+                                # program during the last assessment, after the release looked
     warns: str = None           # the one warning line on standard error
 
 
@@ -119,22 +137,26 @@ CASES = [
          'notarization of DriverAssistant-1.0.dmg ended with status "Invalid"', {"STANDIN_NOTARY_INVALID": "dmg"}),
     Case("stapler finds no ticket on the image", through("xcrun", "stapler", "validate", IMAGE), 1,
          "this step failed (exit status 65): xcrun stapler validate", {"STANDIN_VALIDATE_FAILS": "dmg"}),
-    # A runner that does not enforce Gatekeeper accepts each of these; only
-    # the source spctl names tells a notarized item from a signed one.
+    # Where Gatekeeper's assessments are disabled, as they may be on a
+    # hosted runner, spctl accepts each of these; only the source it names
+    # tells a notarized item from a signed one.
     Case("the vendor's package is signed, not notarized", FULL[:3], 1,
          "the vendor's package IN/DriverAssistant.app/Contents/Resources/CH34xVCPDriver.pkg is not assessed as"
          " notarized (spctl -a -vv -t install IN/DriverAssistant.app/Contents/Resources/CH34xVCPDriver.pkg,"
          " exit status 0): IN/DriverAssistant.app/Contents/Resources/CH34xVCPDriver.pkg: accepted"
-         " source=Developer ID origin=Developer ID Installer", {"STANDIN_NOT_NOTARIZED": "pkg"}),
+         " override=security disabled source=Unnotarized Developer ID origin=Developer ID Installer", {"STANDIN_NOT_NOTARIZED": "pkg"}),
     Case("the signed app is assessed as not notarized", through("spctl", "-a", "-vv", "-t", "exec"), 1,
          "the signed app is not assessed as notarized (spctl -a -vv -t exec", {"STANDIN_NOT_NOTARIZED": "app"}),
     Case("the image is assessed as not notarized", through("spctl", "-a", "-vv", "-t", "open"), 1,
          "the image DriverAssistant-1.0.dmg is not assessed as notarized", {"STANDIN_NOT_NOTARIZED": "dmg"}),
     # The installer package: each of its steps ends the release, leaving
-    # neither image nor package.
-    Case("productbuild cannot sign the installer package", through("productbuild"), 1,
-         "this step failed (exit status 1): productbuild --component WORK/image/DriverAssistant.app /Applications"
-         " --sign " + INSTALLER_IDENTITY, {"STANDIN_PRODUCTBUILD_FAILS": "1"}),
+    # nothing new in the output folder.
+    Case("productbuild cannot sign the installer package", through("productbuild", "--distribution"), 1,
+         "this step failed (exit status 1): productbuild --distribution WORK/package/Distribution.xml --package-path"
+         " WORK/package --sign " + INSTALLER_IDENTITY, {"STANDIN_PRODUCTBUILD_FAILS": "1"}),
+    Case("pkgbuild finds no app in the package's root", through("pkgbuild", "--analyze"), 1,
+         "pkgbuild --analyze found no DriverAssistant.app in the package's root (WORK/package/DriverAssistant.plist)",
+         {"STANDIN_ANALYZE_EMPTY": "1"}),
     Case("the installer package carries no signature", through("pkgutil"), 1,
          "DriverAssistant-1.0.pkg is not signed with a Developer ID Installer identity (pkgutil --check-signature,"
          " exit status 1): Package \"DriverAssistant-1.0.pkg\": Status: no signature", {"STANDIN_PKG_UNSIGNED": "1"}),
@@ -151,8 +173,14 @@ CASES = [
          environment={"STANDIN_HDIUTIL_BUSY": "2"}),
     Case("hdiutil is busy on every try", BEFORE_IMAGE + [MAKE_IMAGE, PAUSE] * 3 + [MAKE_IMAGE], 1,
          "this step failed (exit status 1, try 4 of 4): hdiutil create", {"STANDIN_HDIUTIL_BUSY": "always"}),
-    Case("hdiutil fails otherwise: no second try", BEFORE_IMAGE + [MAKE_IMAGE], 1,
-         "this step failed (exit status 1, try 1 of 4): hdiutil create", {"STANDIN_HDIUTIL_FULL": "1"}),
+    # hdiutil words its failures in the Mac's language: every failure is
+    # tried again, whatever it says.
+    Case("hdiutil is busy once, in German, then makes the image", BEFORE_IMAGE + [MAKE_IMAGE, PAUSE, MAKE_IMAGE] + AFTER_IMAGE,
+         environment={"STANDIN_HDIUTIL_BUSY": "1", "STANDIN_HDIUTIL_GERMAN": "1"}),
+    Case("hdiutil fails otherwise on every try", BEFORE_IMAGE + [MAKE_IMAGE, PAUSE] * 3 + [MAKE_IMAGE], 1,
+         "this step failed (exit status 1, try 4 of 4): hdiutil create", {"STANDIN_HDIUTIL_FULL": "1"}),
+    Case("a signal while hdiutil runs: nothing is left", BEFORE_IMAGE + [MAKE_IMAGE], 1,
+         environment={"STANDIN_TERM": "hdiutil"}),
     Case("self-check fails", FULL[:2], 1, "the app's self-check failed (exit status 1)",
          {"FAKE_SELF_CHECK_STATUS": "1"}),
     Case("no signing identity", [], 1, "DEVELOPER_ID_APPLICATION is not set", {"DEVELOPER_ID_APPLICATION": None}),
@@ -169,8 +197,24 @@ CASES = [
     Case("no pkgutil", [], 1, "pkgutil is not on PATH", missing=("pkgutil",)),
     Case("no vendor package in the app", [], 1, "carries no vendor package",
          remove="Contents/Resources/CH34xVCPDriver.pkg"),
+    # The output folder gets all four files or none of them, and nothing in
+    # it is replaced or written through. A name already there stops the
+    # release before anything is signed.
     *[Case(f"the output folder holds {name}", FULL[:1], 1,
            f"already holds {name}: a published file is never replaced", out_holds=(name,)) for name in OUTPUTS],
+    Case("the output folder holds a link at the image's name, leading to someone else's file", FULL[:1], 1,
+         "already holds DriverAssistant-1.0.dmg: a published file is never replaced",
+         planted=("DriverAssistant-1.0.dmg",)),
+    Case("the output folder holds a link at the package's name, leading nowhere", FULL[:1], 1,
+         "already holds DriverAssistant-1.0.pkg: a published file is never replaced",
+         planted=("DriverAssistant-1.0.pkg",), dangling=("DriverAssistant-1.0.pkg",)),
+    Case("links at the names an older release wrote its partial files to", FULL,
+         planted=tuple(f".{name}.partial" for name in OUTPUTS)),
+    Case("the last name is taken while the others are published: none is left", FULL, 1,
+         "cannot publish DriverAssistant-1.0.pkg.sha256 in OUT (File exists): a published file is never replaced",
+         appears=("DriverAssistant-1.0.pkg.sha256", "link")),
+    Case("a folder appears at the image's name: nothing goes into it", FULL, 1,
+         "cannot publish DriverAssistant-1.0.dmg in OUT (File exists)", appears=("DriverAssistant-1.0.dmg", "folder")),
 ]
 
 
@@ -216,6 +260,14 @@ class ReleaseMac(unittest.TestCase):
         for name in case.out_holds:
             with open(os.path.join(paths["out"], name), "w") as f:
                 f.write("published before\n")
+        victim = os.path.join(folder, "someone-elses-file")
+        with open(victim, "w") as f:
+            f.write("someone else's\n")
+        if case.planted:
+            os.makedirs(paths["out"], exist_ok=True)
+        for name in case.planted:
+            os.symlink(os.path.join(folder, "nowhere") if name in case.dangling else victim,
+                       os.path.join(paths["out"], name))
         for tool in TOOLS:
             if tool not in case.missing:
                 os.symlink(STANDIN, os.path.join(paths["bin"], tool))
@@ -223,13 +275,18 @@ class ReleaseMac(unittest.TestCase):
         env = {"PATH": paths["bin"] + ":/usr/bin:/bin", "TMPDIR": paths["tmp"], "STANDIN_LOG": log,
                "DEVELOPER_ID_APPLICATION": IDENTITY, "DEVELOPER_ID_INSTALLER": INSTALLER_IDENTITY,
                "NOTARY_KEYCHAIN_PROFILE": "orventa-notary"}
+        if case.appears:
+            env.update({"STANDIN_PLANT": os.path.join(paths["out"], case.appears[0]),
+                        "STANDIN_PLANT_KIND": case.appears[1], "STANDIN_PLANT_TARGET": victim})
         for key, value in case.environment.items():
             if value is None:
                 env.pop(key, None)
             else:
                 env[key] = value.replace("KEYS", paths["keys"])
+        # A session of its own: a stand-in may signal the script as the
+        # leader of its process group.
         run = subprocess.run([SCRIPT, "--app", app, "--out", paths["out"]], env=env, capture_output=True,
-                             text=True, timeout=60)
+                             text=True, timeout=60, start_new_session=True)
         calls = []
         if os.path.exists(log):
             with open(log) as f:
@@ -239,7 +296,7 @@ class ReleaseMac(unittest.TestCase):
     @staticmethod
     def as_written(text, paths):
         """Paths in the text, as the table writes them."""
-        text = re.sub(re.escape(paths["tmp"]) + r"/release-mac\.\w+", "WORK", text)
+        text = re.sub(re.escape(paths["out"]) + r"/\.release-mac\.\w+", "WORK", text)
         for name, path in paths.items():
             text = text.replace(path, name.upper())
         return text
@@ -253,27 +310,47 @@ class ReleaseMac(unittest.TestCase):
                 self.assertEqual(run.returncode, case.status, output)
                 self.assertEqual(calls, case.calls, output)
                 self.assertFalse(any("--deep" in call for call in calls))
-                self.assertEqual(os.listdir(paths["tmp"]), [], "the private folder is removed")
+                for call in calls:
+                    if call[:2] == ["pkgbuild", "--root"]:
+                        self.assertEqual([b["RootRelativeBundlePath"] for b in call[-1] if b["BundleIsRelocatable"]],
+                                         [], "no bundle the package installs is relocatable")
+                self.assertEqual(os.listdir(paths["tmp"]), [])
+                left = os.listdir(paths["out"]) if os.path.exists(paths["out"]) else []
+                self.assertEqual([name for name in left if name.startswith(".release-mac.")], [],
+                                 "the private folder is removed")
+                with open(os.path.join(folder, "someone-elses-file")) as f:
+                    self.assertEqual(f.read(), "someone else's\n", "nothing is written through a link")
+                for name in case.planted + case.appears[:1]:
+                    self.assertEqual(os.path.islink(os.path.join(paths["out"], name)), name in case.planted
+                                     or case.appears[1] == "link", "what others made stays as it was")
+                if case.appears[1:] == ("folder",):
+                    self.assertEqual(os.listdir(os.path.join(paths["out"], case.appears[0])), [])
                 self.assertFalse(os.path.exists(os.path.join(app, "Contents", "_CodeSignature")),
                                  "the given app is not signed in place")
                 warnings = [line for line in run.stderr.splitlines() if "warning" in line]
                 self.assertEqual(warnings, [case.warns] if case.warns else [], output)
                 if case.status == 0:
-                    self.assertEqual(sorted(os.listdir(paths["out"])), OUTPUTS)
+                    self.assertEqual(sorted(left), sorted(OUTPUTS + list(case.planted)))
                     for name in ("DriverAssistant-1.0.dmg", "DriverAssistant-1.0.pkg"):
                         with open(os.path.join(paths["out"], name), "rb") as f:
                             digest = hashlib.sha256(f.read()).hexdigest()
                         with open(os.path.join(paths["out"], name + ".sha256")) as f:
                             self.assertEqual(f.read(), f"{digest}  {name}\n")
                     with open(os.path.join(paths["out"], "DriverAssistant-1.0.pkg")) as f:
-                        self.assertEqual(f.read(), "product archive of DriverAssistant.app for /Applications, signed by "
-                                         + INSTALLER_IDENTITY, "the package holds the signed app")
+                        product = re.fullmatch(r"product archive of component package (.*), signed by (.*)", f.read())
+                    self.assertEqual(product.group(2), INSTALLER_IDENTITY)
+                    self.assertEqual(json.loads(product.group(1)),
+                                     {"root": ["DriverAssistant.app/"], "install-location": "/Applications",
+                                      "identifier": "com.orventa.DriverAssistant", "version": "1.0",
+                                      "bundles": NOT_RELOCATABLE}, "the package holds the signed app alone")
                     continue
-                self.assertEqual(sorted(os.listdir(paths["out"])) if os.path.exists(paths["out"]) else [],
-                                 sorted(case.out_holds), "no image after a failure")
+                self.assertEqual(sorted(left), sorted(case.out_holds + case.planted + case.appears[:1]),
+                                 "nothing new after a failure")
                 for name in case.out_holds:
                     with open(os.path.join(paths["out"], name)) as f:
                         self.assertEqual(f.read(), "published before\n", "what was there stays as it was")
+                if case.says is None:
+                    continue
                 last = run.stderr.rstrip("\n").splitlines()[-1]
                 self.assertTrue(last.startswith("release-mac: "), run.stderr)
                 self.assertIn(case.says, self.as_written(last, paths), "the reason is the last line")

@@ -1,13 +1,14 @@
 """The GitHub workflows read as YAML: every action pinned to a full commit, no
 job on a runner label GitHub has retired, permissions stated per job, every
-Mac configure step naming the SDK, the release job refusing branches, and
-four of its steps (the secrets' check, the tag's check, attaching the files,
-the clean-up) run here with bash against stand-ins for plutil, gh and
-security.
+Mac configure step naming the SDK, no code signed with --deep, the release
+job refusing branches, and five of its steps (the secrets' check, the tag's
+check, the certificates' import, attaching the files, the clean-up) run here
+with bash against stand-ins for plutil, uuidgen, gh and security.
 
 Environment: ASSISTANT_SOURCE, ASSISTANT_TEST_OUTPUT.
 """
 
+import base64
 import glob
 import os
 import re
@@ -64,6 +65,61 @@ def evaluate(condition, context):
 
 def step_named(job, start):
     return next(step for step in job["steps"] if step.get("name", "").startswith(start))
+
+
+def step_environment(job, step, secrets):
+    """The environment GitHub gives a step of its own: the job's env and the
+    step's, each `${{ secrets.NAME }}` replaced by that secret (a secret the
+    step does not name is not there)."""
+    environment = {}
+    for name, value in {**job.get("env", {}), **step.get("env", {})}.items():
+        secret = re.fullmatch(r"\$\{\{\s*secrets\.(\w+)\s*\}\}", str(value))
+        environment[name] = secrets.get(secret.group(1), "") if secret else str(value)
+    return environment
+
+
+# A stand-in for macOS's `security` with keychains as text files, one
+# identity a line. `import` checks the password a .p12 stand-in holds (its
+# lines identity=NAME and password=PASSWORD) and adds its identity;
+# find-identity lists the keychain's identities as the real tool does, the
+# codesigning policy leaving out installer identities (they sign packages,
+# not code).
+SECURITY = r"""command=$1
+shift
+case $command in
+  create-keychain) : >"$3" ;;
+  import)
+    file=$1
+    shift
+    while [ $# -gt 0 ]; do
+      case $1 in -k) keychain=$2 ;; -P) password=$2 ;; esac
+      shift 2
+    done
+    if [ "$password" != "$(sed -n 's/^password=//p' "$file")" ]; then
+      echo "security: SecKeychainItemImport: MAC verification failed during PKCS12 import (wrong password?)" >&2
+      exit 1
+    fi
+    sed -n 's/^identity=//p' "$file" >>"$keychain"
+    echo "1 identity imported." ;;
+  list-keychains) [ "$3" = -s ] || echo '    "/Users/runner/Library/Keychains/login.keychain-db"' ;;
+  find-identity)
+    count=0
+    while IFS= read -r identity; do
+      case "$3:$identity" in "codesigning:Developer ID Installer"*) continue ;; esac
+      count=$((count + 1))
+      printf '  %d) %040d "%s"\n' "$count" "$count" "$identity"
+    done <"$4"
+    printf '     %d valid identities found\n' "$count" ;;
+esac
+exit 0
+"""
+APPLICATION = "Developer ID Application: ORVENTA Test (TEAM123456)"
+INSTALLER = "Developer ID Installer: ORVENTA Test (TEAM123456)"
+
+
+def p12(identity, password):
+    """A .p12 stand-in as the secret holds it: base64."""
+    return base64.b64encode(f"identity={identity}\npassword={password}\n".encode()).decode()
 
 
 class Workflows(unittest.TestCase):
@@ -123,6 +179,22 @@ class Workflows(unittest.TestCase):
                         found += 1
                         with self.subTest(workflow=os.path.basename(path), job=name, step=step.get("name")):
                             self.assertIn("-DCMAKE_OSX_SYSROOT=macosx", command.split())
+        self.assertGreater(found, 0)
+
+    def test_no_code_is_signed_with_deep(self):
+        # Apple discourages --deep for signing: nested code is signed on its
+        # own, from the inside out. Verifying with it is another matter.
+        found = 0
+        for path in WORKFLOWS:
+            _, workflow = load(path)
+            for name, job in workflow["jobs"].items():
+                for step in job.get("steps", []):
+                    for line in step.get("run", "").splitlines():
+                        words = line.split()
+                        if "codesign" in words and ("--sign" in words or "-s" in words):
+                            found += 1
+                            with self.subTest(workflow=os.path.basename(path), job=name, line=line.strip()):
+                                self.assertNotIn("--deep", words)
         self.assertGreater(found, 0)
 
     def test_the_release_job_runs_for_v_tags_only(self):
@@ -198,6 +270,62 @@ class Workflows(unittest.TestCase):
                 if status:
                     self.assertEqual(run.stdout, f"::error::The tag {tag} does not name the app's version 1.0"
                                                  " (expected v1.0)\n")
+
+    def test_the_certificates_import_gives_each_identity_its_role(self):
+        _, workflow = load(os.path.join(SOURCE, ".github", "workflows", "release.yml"))
+        job = workflow["jobs"]["release"]
+        paths_step = step_named(job, "Paths of the secret files")
+        step = step_named(job, "Import the Developer ID certificates")
+        secrets = {"DEVELOPER_ID_CERTIFICATE_P12": p12(APPLICATION, "application-secret"),
+                   "DEVELOPER_ID_CERTIFICATE_PASSWORD": "application-secret",
+                   "DEVELOPER_ID_INSTALLER_CERTIFICATE_P12": p12(INSTALLER, "installer-secret"),
+                   "DEVELOPER_ID_INSTALLER_CERTIFICATE_PASSWORD": "installer-secret"}
+        for name in secrets:
+            self.assertIn(name, step["run"])
+        tools = {"security": SECURITY, "uuidgen": "echo 5E4B8C1A-8F57-4C0B-9A39-2D0C6F1E7B10\n"}
+        for name, changes, status, error in [
+            ("both certificates", {}, 0, None),
+            ("the installer's secret holds the application certificate",
+             {"DEVELOPER_ID_INSTALLER_CERTIFICATE_P12": p12(APPLICATION, "installer-secret")}, 1,
+             "::error::The installer certificate holds no Developer ID Installer identity\n"),
+            ("the application's secret holds the installer certificate",
+             {"DEVELOPER_ID_CERTIFICATE_P12": p12(INSTALLER, "application-secret")}, 1,
+             "::error::The certificate holds no Developer ID Application identity\n"),
+            ("the installer certificate's password is wrong",
+             {"DEVELOPER_ID_INSTALLER_CERTIFICATE_PASSWORD": "application-secret"}, 1, None),
+        ]:
+            with self.subTest(name):
+                temp = os.path.join(self.scratch, "runner-temp")
+                shutil.rmtree(temp, ignore_errors=True)
+                os.makedirs(temp)
+                github_env = os.path.join(self.scratch, "github-env")
+                with open(github_env, "w"):
+                    pass
+                runner = {"RUNNER_TEMP": temp, "GITHUB_ENV": github_env}
+                run, _ = self.run_step(paths_step, {}, runner)
+                self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+                with open(github_env) as f:
+                    earlier = dict(line.split("=", 1) for line in f.read().splitlines())
+                keychain = earlier["KEYCHAIN"]
+                run, calls = self.run_step(step, tools, {**earlier, **runner,
+                                                         **step_environment(job, step, {**secrets, **changes})})
+                output = run.stdout + run.stderr
+                self.assertEqual(run.returncode, status, output)
+                with open(github_env) as f:
+                    written = dict(line.split("=", 1) for line in f.read().splitlines())
+                for secret in secrets.values():
+                    self.assertNotIn(secret, output + str(written), "no secret is printed or passed on")
+                if status:
+                    self.assertTrue(run.stdout.endswith(error) if error else "wrong password" in run.stderr, output)
+                    continue
+                self.assertEqual({key: written[key] for key in written if key not in earlier},
+                                 {"CODESIGN_KEYCHAIN": keychain, "DEVELOPER_ID_APPLICATION": APPLICATION,
+                                  "DEVELOPER_ID_INSTALLER": INSTALLER})
+                self.assertIn(f"security list-keychains -d user -s {keychain}"
+                              " /Users/runner/Library/Keychains/login.keychain-db", calls,
+                              "the keychain goes first on the user's search list, the others kept")
+                left = sorted(os.path.relpath(os.path.join(d, f), temp) for d, _, fs in os.walk(temp) for f in fs)
+                self.assertEqual(left, [os.path.basename(keychain)], "the certificates' files are removed")
 
     def test_clean_up_removes_each_secret_on_its_own(self):
         _, workflow = load(os.path.join(SOURCE, ".github", "workflows", "release.yml"))
