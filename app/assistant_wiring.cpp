@@ -1,6 +1,6 @@
 #include <iostream>
 
-#include "app/run_record.h"
+#include "app/start_and_end_record.h"
 #include "app/tool_runners.h"
 #include "app/wiring.h"
 #include "common/directory.h"

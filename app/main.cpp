@@ -10,7 +10,7 @@
 #include "app/file_size_signal.h"
 #include "app/mode.h"
 #include "app/process_text.h"
-#include "app/run_record.h"
+#include "app/start_and_end_record.h"
 #include "app/standard_descriptors.h"
 #include "app/standard_streams.h"
 #include "app/wiring.h"

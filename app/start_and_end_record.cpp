@@ -1,4 +1,4 @@
-#include "app/run_record.h"
+#include "app/start_and_end_record.h"
 
 #include <string>
 

@@ -1,5 +1,7 @@
 #pragma once
-// The first and last records of a run in the system log, for support.
+// The first and last records of a run in the system log, for support: the
+// program's start and its end (each tool run's own record is
+// driver/runner/tool_run_record.h).
 
 #include <string_view>
 
