@@ -22,17 +22,19 @@ inline constexpr std::chrono::milliseconds longestToolWait{50};
 inline constexpr std::chrono::milliseconds lateWakeAllowance{20};
 
 /// A tool's deadline on ToolClock, counted only on time during which the
-/// program was running and able to look at the tool. Every reading of the
-/// clock the run takes is given here (passedAt, outputAt); a wait between
-/// two looks is declared with waitUntil(). When a reading comes later than
-/// the program allowed itself (the end of the wait it declared, or the
-/// reading before when it did not wait) by more than lateWakeAllowance, the
-/// program was not running meanwhile, and the deadline moves by all of that
-/// lateness. So a tool that ends within its limit of watched time is never
-/// taken for one that did not finish, however long the program was stopped
-/// and whatever it wrote meanwhile, while a tool that runs on is still
-/// declared past its limit once the program has watched it that long.
-/// The clock is a parameter, so the rule can be driven with any readings.
+/// program was running and able to look at the tool. Every look the run
+/// takes at the tool is given here with the clock's reading before it
+/// (passedAt, outputAt); a wait between two looks ends by waitUntil(). When
+/// a reading comes later than the program allowed itself (the end of the
+/// wait it declared, or the reading before when it did not wait) by more
+/// than lateWakeAllowance, the program was not running meanwhile, and the
+/// deadline moves by all of that lateness. So a tool that ends within its
+/// limit of watched time is not taken for one that did not finish, however
+/// long the program was stopped and whatever it wrote meanwhile (only the
+/// wait a stop came in, longestToolWait at most, counts as watched), while
+/// a tool that runs on is still declared past its limit once the program
+/// has watched it that long. The readings are parameters, so the rule can
+/// be driven with any clock.
 class ToolDeadline {
  public:
   /// The tool started at `start` (a reading of ToolClock) with `limit`.
