@@ -106,12 +106,11 @@ std::string readToEnd(int fd, int wakeFd, ToolDeadline& deadline, std::size_t ou
     } else if (got == 0) {
       break;
     } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
-      // The limit is decided only here, after a look at the pipe taken past
-      // the deadline, and only once the tool has been silent for a grace:
-      // when the program was stopped (or its wait came back late), the tool
-      // may have written all and ended meanwhile, or be blocked on the full
-      // pipe with the rest of a quick answer, and that is its result, not a
-      // tool that did not finish.
+      // The limit is decided only here, at a look that finds nothing to
+      // read: output read past the deadline may have been written well
+      // before it, and a tool blocked on the full pipe has to write the
+      // rest before it can end. Time the program was stopped does not count
+      // (tool_deadline.h).
       if (deadline.passedAt(lookedAt)) throw RunLimitError::timeLimitPassed(path, timeLimit);
       waitReadable(fd, wakeFd, deadline.waitUntil());
     } else if (errno != EINTR) {
@@ -128,7 +127,7 @@ std::string readToEnd(int fd, int wakeFd, ToolDeadline& deadline, std::size_t ou
 
 CommandResult runTool(const std::string& path, const std::vector<std::string>& arguments, milliseconds timeLimit,
                       std::size_t outputLimit, bool captureOutput) {
-  ToolDeadline deadline(ToolClock::now() + timeLimit);
+  ToolDeadline deadline(ToolClock::now(), timeLimit);
   // The signal handler writes to the wake pipe, and must never block.
   Pipe wake = openPipe(path);
   setNonBlocking(wake.writeEnd.get(), path);

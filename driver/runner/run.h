@@ -51,9 +51,13 @@ inline constexpr std::int32_t unknownTerminationStatus = INT32_MIN;
 ///    the end, or the output, or its text once repaired, grows past
 ///    `outputLimit` bytes (by default toolOutputLimit).
 ///    The limit is measured on ToolClock (driver/runner/tool_clock.h), which stands
-///    still while the machine sleeps, and is declared only after a look at
-///    the child taken past the deadline: a child that ended meanwhile (while
-///    the program was stopped, say) gives its result. The child's
+///    still while the machine sleeps, and counts only time during which
+///    the program was running and able to look at the child
+///    (driver/runner/tool_deadline.h): however long the program was stopped,
+///    a child that ends within its limit of that time gives its result,
+///    whatever it writes. The limit is declared only at a look at the child
+///    taken past the deadline that finds it still running with nothing to
+///    read. The child's
 ///    process group and the child itself get SIGTERM, then SIGKILL as soon
 ///    as the child has ended or its grace (terminationGrace, tool_process.cpp)
 ///    has passed (the child even when it left its group), the child is reaped

@@ -2,65 +2,84 @@
 // When a tool's time limit is declared: the rule that the reading of its
 // output (run.cpp) and the wait for its end (tool_process.cpp) share.
 
-#include <algorithm>
 #include <chrono>
-#include <optional>
 
 #include "driver/runner/tool_clock.h"
 
 namespace orventa {
 
-/// How long a tool still at work past its deadline may stay silent before
-/// its limit is declared, counted from the first look past the deadline and
-/// again from each output read after it. A program that was stopped (Ctrl-Z,
-/// SIGSTOP) or whose wait came back late may find the tool blocked on a full
-/// pipe, or between closing its output and its end: it has to let the tool
-/// run again before it can tell a hung tool from a quick one.
-inline constexpr std::chrono::milliseconds quietGraceAfterDeadline{250};
+/// The longest a run waits between two looks at its tool. A wait that comes
+/// back late tells that the program was not running (stopped by Ctrl-Z or
+/// SIGSTOP, or not given the processor), but not from when: the time it
+/// was allowed to wait counts as watched, so that much of a stop may count
+/// against the tool.
+inline constexpr std::chrono::milliseconds longestToolWait{50};
 
-/// The most a tool that keeps writing may draw that grace out, from the
-/// first look past the deadline: a tool that writes without end is ended
-/// close to its limit too, not only once its output passes toolOutputLimit.
-inline constexpr std::chrono::milliseconds longestGraceAfterDeadline{1000};
+/// How late a wait, or the work between two looks, may come back and still
+/// count as watched: the system's usual delay in waking a program. Only
+/// lateness beyond it moves the deadline, so that small delays, however
+/// many, never draw a limit out.
+inline constexpr std::chrono::milliseconds lateWakeAllowance{20};
 
-/// A tool's deadline on ToolClock, and the looks taken at the tool: the
-/// limit is declared only at a look that finds the tool still running with
-/// nothing to read, taken past the deadline once the tool has been silent
-/// for quietGraceAfterDeadline (at most longestGraceAfterDeadline after the
-/// first look past the deadline).
+/// A tool's deadline on ToolClock, counted only on time during which the
+/// program was running and able to look at the tool. Every look the run
+/// takes at the tool is given here with the clock's reading before it
+/// (passedAt, outputAt); a wait between two looks ends by waitUntil(). When
+/// a reading comes later than the program allowed itself (the end of the
+/// wait it declared, or the reading before when it did not wait) by more
+/// than lateWakeAllowance, the program was not running meanwhile, and the
+/// deadline moves by all of that lateness. So a tool that ends within its
+/// limit of watched time is not taken for one that did not finish, however
+/// long the program was stopped and whatever it wrote meanwhile (only the
+/// wait a stop came in, longestToolWait at most, counts as watched), while
+/// a tool that runs on is still declared past its limit once the program
+/// has watched it that long. The readings are parameters, so the rule can
+/// be driven with any clock.
 class ToolDeadline {
  public:
-  explicit ToolDeadline(ToolClock::time_point deadline) : deadline_(deadline) {}
+  /// The tool started at `start` (a reading of ToolClock) with `limit`.
+  ToolDeadline(ToolClock::time_point start, ToolClock::duration limit)
+      : deadline_(start + limit), lastReading_(start), backBy_(start) {}
 
   /// A look, taken after the clock read `at`, found output.
-  void outputAt(ToolClock::time_point at) {
-    if (at < deadline_) return;
-    if (!firstLate_) firstLate_ = at;
-    quietFrom_ = at;
-  }
+  void outputAt(ToolClock::time_point at) { readAt(at); }
 
   /// A look, taken after the clock read `at`, found the tool still running
-  /// and nothing to read: whether its time limit has passed.
+  /// and nothing to read: whether its limit of watched time has passed.
   bool passedAt(ToolClock::time_point at) {
-    if (at < deadline_) return false;
-    if (!firstLate_) {
-      firstLate_ = at;
-      quietFrom_ = at;
-      return false;
-    }
-    return at >= waitUntil();
+    readAt(at);
+    return at >= deadline_;
   }
 
-  /// How long a wait before the next look may last.
-  ToolClock::time_point waitUntil() const {
-    if (!firstLate_) return deadline_;
-    return std::min(quietFrom_ + quietGraceAfterDeadline, *firstLate_ + longestGraceAfterDeadline);
+  /// A wait begins after the last reading: when it must end at the latest,
+  /// longestToolWait after that reading at most, and never past the
+  /// deadline. The next reading is expected by then.
+  ToolClock::time_point waitUntil() {
+    ToolClock::time_point until = lastReading_ + longestToolWait;
+    if (deadline_ < until) until = deadline_;
+    if (backBy_ < until) backBy_ = until;
+    return until;
   }
+
+  /// Where the deadline stands now, moved by every late reading so far.
+  ToolClock::time_point deadline() const { return deadline_; }
 
  private:
+  void readAt(ToolClock::time_point at) {
+    // A reading taken before the last one given (the clock read before a
+    // look, given after a later wait was declared) tells nothing new.
+    if (at < lastReading_) return;
+    const ToolClock::duration late = at - backBy_;
+    if (late > lateWakeAllowance) deadline_ += late;
+    lastReading_ = at;
+    backBy_ = at;
+  }
+
   ToolClock::time_point deadline_;
-  std::optional<ToolClock::time_point> firstLate_;
-  ToolClock::time_point quietFrom_{};
+  // The last reading given, and when the next one is due at the latest
+  // (the end of a wait declared since, else that reading itself).
+  ToolClock::time_point lastReading_;
+  ToolClock::time_point backBy_;
 };
 
 }  // namespace orventa

@@ -170,10 +170,10 @@ pid_t startTool(const std::string& path, const std::vector<std::string>& argumen
 std::optional<std::int32_t> reapBy(pid_t pid, ToolDeadline& deadline, int wakeFd, const std::string& path) {
   Backoff backoff;
   // Each round reads the clock, then looks at the tool, and decides on the
-  // clock only after that look: after a pause that came back past the
-  // deadline, or a stop between any two steps (the program was stopped
-  // meanwhile), a tool that has ended is reaped, not taken for one that did
-  // not finish.
+  // clock only after that look: a tool that ended while the program was
+  // stopped between any two steps is reaped, not taken for one that did not
+  // finish. Each pause ends by the deadline's waitUntil(), so that a pause
+  // that comes back late shows the time the program was not watching.
   for (;;) {
     const ToolClock::time_point lookedAt = ToolClock::now();
     int raw = 0;

@@ -27,8 +27,9 @@ pid_t startTool(const std::string& path, const std::vector<std::string>& argumen
 
 /// Reaps the tool once it has ended, and gives its status as
 /// CommandResult::status has it; nothing once `deadline` says at a look that
-/// finds it still running that its time limit has passed (a pause that
-/// comes back late looks at the tool again before the deadline counts).
+/// finds it still running that its time limit has passed. Every reading of
+/// the clock goes to `deadline` and every pause ends by its waitUntil(), so
+/// that time the program was stopped does not count against the tool.
 /// `wakeFd` (-1 for none) cuts a pause short when an ending signal comes;
 /// such a signal stops the wait (EndingSignalGuard::stopIfSignalled with
 /// `path`).

@@ -400,8 +400,11 @@ class OtherUsers(unittest.TestCase):
         # pkgutil names the signer only when it could read the copy.
         reads = 'head -c 1 "$2" >/dev/null && printf "    1. %s\\n" "$0"\n'
         # The program runs as nobody: its bundle goes in the machine's
-        # folder, which every user can reach, not in the checkout.
-        with s.mac(check_signature=Reply(script=reads.replace("$0", s.SIGNER))) as machine, \
+        # folder, which every user can reach, not in the checkout. Should the
+        # program refuse nobody's folder and fall back to "/tmp", or leave its
+        # copy behind, the machine's own "/tmp" takes it and goes with the
+        # machine: nothing stays in the real one.
+        with s.mac(check_signature=Reply(script=reads.replace("$0", s.SIGNER)), private_tmp=True) as machine, \
                 s.BundleCopy(s.test_program(), parent=machine.root) as bundle:
             os.chmod(bundle.folder, 0o755)  # made 0700 by mkdtemp
             home = os.path.join(machine.root, "nobody's tmp")
@@ -417,6 +420,7 @@ class OtherUsers(unittest.TestCase):
             self.assertEqual(result.stdout.decode(),
                              s.driver_required().terminal_text() + s.COMPLETE_INSTALLATION.terminal_text(),
                              result.stderr[-2000:])
+            self.assertEqual(private_copies(machine.system_tmp()), [], "the copy went to the fallback")
             [copy] = private_copies(home)
             self.assertEqual(stat.S_IMODE(os.stat(os.path.join(copy, "CH34xVCPDriver.pkg")).st_mode), 0o600)
 
