@@ -3,7 +3,7 @@
 #include <chrono>
 
 #include "common/event_log.h"
-#include "driver/runner/recorded_runner.h"
+#include "driver/runner/tool_run_record.h"
 
 namespace orventa {
 

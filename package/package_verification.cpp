@@ -2,7 +2,7 @@
 
 #include "driver/build_constants.h"
 #include "common/system_tools.h"
-#include "driver/runner/recorded_runner.h"
+#include "driver/runner/tool_run_record.h"
 #include "package/assistant_error.h"
 #include "package/digest_text.h"
 

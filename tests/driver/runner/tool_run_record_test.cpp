@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/runner/recorded_runner.h"
+#include "driver/runner/tool_run_record.h"
 
 using namespace orventa;
 

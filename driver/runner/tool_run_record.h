@@ -1,4 +1,6 @@
 #pragma once
+// Each tool run's record in the system log (the program's own start and end
+// records are app/start_and_end_record.h).
 
 #include "driver/runner/run.h"
 #include "common/event_log.h"

@@ -1,4 +1,4 @@
-#include "driver/runner/recorded_runner.h"
+#include "driver/runner/tool_run_record.h"
 
 #include <chrono>
 #include <exception>
