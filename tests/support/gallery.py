@@ -254,7 +254,9 @@ def render(x, bundles, shot, folder, out):
                     press_return(x, window)
             else:
                 subprocess.run(["convert", "ppm:-", "-strip", image], input=pixels, check=True, capture_output=True)
-        except TimeoutError as error:
+        except (TimeoutError, subprocess.CalledProcessError) as error:
+            # A window that closed while it was looked at, say: this alert is
+            # missing, the others go on.
             problem = str(error)
         finally:
             stop(process)
@@ -343,6 +345,9 @@ def main(argv=None):
     if unknown:
         parser.error("the bundle has no table for %s; it has: %s" % (", ".join(unknown), " ".join(available)))
     out = os.path.abspath(args.out or os.path.join(os.environ["ASSISTANT_BUILD"], "gallery"))
+    if os.geteuid() != 0:
+        print("scripts/gallery: the simulated Mac needs root (its mount and PID namespaces)", file=sys.stderr)
+        return 1
 
     os.makedirs(out, exist_ok=True)
     for lang in languages:
