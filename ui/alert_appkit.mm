@@ -45,10 +45,13 @@ void prepareAlertFonts() {
     const char* language;
     const char* font;
   } fontsByLanguage[] = {
-      {"hi", "FreeSans"},                                         // Devanagari
-      {"th", "Loma"},                                             // Thai
-      {"ja", "WenQuanYiMicroHei"},      {"ko", "WenQuanYiMicroHei"},  // kana and kanji; Hangul
-      {"zh-Hans", "WenQuanYiMicroHei"}, {"zh-Hant", "WenQuanYiMicroHei"}, {"zh-HK", "WenQuanYiMicroHei"},
+      {"hi", "FreeSans"},                // Devanagari
+      {"th", "Loma"},                    // Thai
+      {"ja", "WenQuanYiMicroHei"},       // kana and kanji
+      {"ko", "WenQuanYiMicroHei"},       // Hangul
+      {"zh-Hans", "WenQuanYiMicroHei"},  // simplified characters
+      {"zh-Hant", "WenQuanYiMicroHei"},  // traditional characters
+      {"zh-HK", "WenQuanYiMicroHei"},
   };
   const std::string language = localizedText("language");
   const char* name = nullptr;

@@ -76,8 +76,8 @@ class Shown:
 
 def read_lines(image, left, top, scale, language="eng"):
     """The text lines tesseract finds in `image` with its data for `language`
-    (eng, deu, chi_sim, kor, rus, tha), with boxes in screen pixels (the picture shows the
-    screen from (left, top), enlarged `scale` times)."""
+    (eng, deu, chi_sim, kor, rus, tha), with boxes in screen pixels (the
+    picture shows the screen from (left, top), enlarged `scale` times)."""
     tsv = subprocess.run(["tesseract", image, "-", "-l", language, "--psm", "11", "tsv"], capture_output=True,
                          text=True, check=True).stdout
     lines = {}
