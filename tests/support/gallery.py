@@ -20,8 +20,9 @@ under the key of 13 and 14, so the alert shows what that Mac shows.
 
 The program writes the language it chose to its system record (the
 `language` key of the table it reads); an alert shown from another table
-than the one asked for is marked in the index and ends the run with
-status 1, as does an alert that did not show.
+than the one asked for is marked in the index, the language's other alerts
+are left out, and the run ends with status 1, as it does when an alert did
+not show.
 """
 
 import argparse
@@ -296,8 +297,9 @@ def write_index(out, results):
                 caption += '<br><span class="problem">not shown: %s (the program\'s output: %s/%s.log)</span>' % (
                     e(problem), e(lang), e(shot.name))
             elif language != lang:
-                caption += '<br><span class="problem">shown from the table "%s", not "%s"</span>' % (
-                    e(str(language)), e(lang))
+                caption += ('<br><span class="problem">shown from the table "%s", not "%s" (LANGUAGE=%s); the '
+                            'other alerts are left out</span>' % (e(str(language)), e(lang),
+                                                                  e(language_variable(lang))))
             parts.append("<figcaption>%s</figcaption>\n</figure>\n" % caption)
         parts.append("</section>\n")
     parts.append("</body>\n</html>\n")
@@ -368,13 +370,16 @@ def main(argv=None):
                     for number, shot in enumerate(shots, 1):
                         print("[%s %d/%d] %s" % (lang, number, len(shots), shot.name), flush=True)
                         problem, language = render(x, bundles, shot, lang, out)
+                        results[lang].append((shot, problem, language))
                         if problem is None and language != lang:
-                            print("  shown from the table %r, not %r" % (language, lang), flush=True)
+                            # Every other alert would come from that table too.
+                            print("  shown from the table %r, not %r: the language's other alerts are left out"
+                                  % (language, lang), flush=True)
                             failed += 1
-                        elif problem is not None:
+                            break
+                        if problem is not None:
                             print("  not shown: " + problem, flush=True)
                             failed += 1
-                        results[lang].append((shot, problem, language))
         finally:
             bundles.close()
     finally:
