@@ -31,6 +31,8 @@ class GuiScripts(unittest.TestCase):
     def test_driver_required_reads_back_in_its_script(self):
         for language, folder, data in self.cases:
             with self.subTest(language):
+                path = os.path.join(os.path.dirname(harness.app_path()), "Resources", folder + ".lproj")
+                self.assertTrue(os.path.isdir(path), "the bundle has no table %s (resources/%s.lproj)" % (path, folder))
                 table = text_table.bundle_table(harness.app_path(), folder)
                 self.assertEqual(table["language"], folder)
                 shots = harness.output_dir("gui_scripts", language)
