@@ -32,17 +32,34 @@ void activateApplication() {
 
 void prepareAlertFonts() {
 #ifdef GNUSTEP
-  // GNUstep's cairo back end draws a character its font lacks as "?", with
-  // no fallback to another font, and its default font has no Chinese or
-  // Japanese. For those languages the alerts take a font that covers them as
-  // well as Latin (scripts/setup installs it; without it the back end takes
-  // the closest font it has). Set before the application object exists,
-  // which fixes the fonts it uses; registered defaults are not stored, and
-  // the user's own font settings still win.
+  // GNUstep's cairo back end draws a character its font lacks as "?" (it
+  // finds another font for some scripts, not for all), and its default font,
+  // DejaVu Sans, has Latin, Greek, Cyrillic, Hebrew and Arabic but no
+  // Devanagari, Thai, Chinese, Japanese or Korean. For those languages the
+  // alerts take a font that covers the script as well as Latin (scripts/setup
+  // installs each; without it the back end takes the closest font it has).
+  // Keyed by the table's own `language`. Set before the application object
+  // exists, which fixes the fonts it uses; registered defaults are not
+  // stored, and the user's own font settings still win.
+  static constexpr struct {
+    const char* language;
+    const char* font;
+  } fontsByLanguage[] = {
+      {"hi", "FreeSans"},                // Devanagari
+      {"th", "Loma"},                    // Thai
+      {"ja", "WenQuanYiMicroHei"},       // kana and kanji
+      {"ko", "WenQuanYiMicroHei"},       // Hangul
+      {"zh-Hans", "WenQuanYiMicroHei"},  // simplified characters
+      {"zh-Hant", "WenQuanYiMicroHei"},  // traditional characters
+      {"zh-HK", "WenQuanYiMicroHei"},
+  };
   const std::string language = localizedText("language");
-  if (language != "ja" && language != "zh-Hans") return;
+  const char* name = nullptr;
+  for (const auto& entry : fontsByLanguage)
+    if (language == entry.language) name = entry.font;
+  if (name == nullptr) return;
   NSAutoreleasePool* pool = [[NSAutoreleasePool alloc] init];
-  NSString* font = @"WenQuanYiMicroHei";
+  NSString* font = [NSString stringWithUTF8String:name];
   // The headline, the message and the buttons each read a key of their own.
   NSDictionary* fonts = [NSDictionary dictionaryWithObjectsAndKeys:font, @"NSFont", font, @"NSBoldFont", font,
                                       @"NSControlContentFont", font, @"NSLabelFont", font, @"NSMessageFont", font,

@@ -8,6 +8,7 @@ tesseract. Buttons are found by their text and pressed with the mouse
 import os
 import subprocess
 import time
+import unicodedata
 
 
 def _x(x, *command, check=True):
@@ -75,15 +76,17 @@ class Shown:
 
 def read_lines(image, left, top, scale, language="eng"):
     """The text lines tesseract finds in `image` with its data for `language`
-    (eng, deu, chi_sim), with boxes in screen pixels (the picture shows the
-    screen from (left, top), enlarged `scale` times)."""
+    (eng, deu, chi_sim, kor, rus, tha), with boxes in screen pixels (the
+    picture shows the screen from (left, top), enlarged `scale` times)."""
     tsv = subprocess.run(["tesseract", image, "-", "-l", language, "--psm", "11", "tsv"], capture_output=True,
                          text=True, check=True).stdout
     lines = {}
     for row in tsv.splitlines()[1:]:
         fields = row.split("\t")
         # The alert's icon reads as a stray sign or two: keep words only.
-        if len(fields) == 12 and any(c.isalnum() for c in fields[11]):
+        # Thai comes a character to a word, and its vowel and tone marks
+        # (neither letters nor digits) as words of their own.
+        if len(fields) == 12 and any(c.isalnum() or unicodedata.category(c) == "Mn" for c in fields[11]):
             key = tuple(fields[1:5])  # page, block, paragraph, line
             box = [int(v) // scale for v in fields[6:10]]
             lines.setdefault(key, Line()).words.append((fields[11].strip(), left + box[0], top + box[1], box[2], box[3]))
