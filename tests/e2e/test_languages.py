@@ -83,8 +83,9 @@ class Languages(unittest.TestCase):
         with s.BundleCopy(s.test_program()) as bundle, s.mac(after_open=s.WAITING, log=True) as machine:
             result = self.run_program(machine, bundle.executable, "de", b"1\n1\n1\n")
             alerts = german(bundle.executable)
-            self.assertEqual(result.stdout.decode(), "".join(german_terminal_text(bundle.executable, alerts[a]) for a in (
-                "driverRequired", "completeInstallation", "approvalOrRestartRequired")))
+            shown = ("driverRequired", "completeInstallation", "approvalOrRestartRequired")
+            self.assertEqual(result.stdout.decode(),
+                             "".join(german_terminal_text(bundle.executable, alerts[a]) for a in shown))
             self.assertEqual(result.returncode, 0)
             copy = s.PrivateCopy()
             self.assertEqual(machine.calls(), s.DRIVER_STATE + s.verification(copy) + s.opening(copy) + s.DRIVER_STATE)
