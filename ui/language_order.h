@@ -18,10 +18,11 @@ namespace orventa {
 /// other Portuguese region pt-PT, then pt-BR; "es" and "es_ES" es; any other
 /// Spanish region ("es_419", "es_MX") es-419, then es; "fr_CA" fr-CA, then
 /// fr; "zh_CN", "zh_SG", "zh_Hans" and "zh" zh-Hans; "zh_TW" and "zh_Hant"
-/// zh-Hant; "zh_HK" and "zh_MO" zh-HK, then zh-Hant; "no", "nb" and "nn" nb;
-/// "iw" he; "in" id; any other entry its language alone ("de_DE" de,
-/// "en_GB" en). A codeset (".UTF-8") or modifier ("@euro") is left out; "-"
-/// may stand for "_". Empty entries give nothing.
+/// zh-Hant; "zh_HK" and "zh_MO" (a script or not) zh-HK, then zh-Hant;
+/// "no", "nb" and "nn" nb; "iw" he; "in" id; any other entry its language
+/// alone ("de_DE" de, "en_GB" en). A codeset (".UTF-8") or modifier
+/// ("@euro") is left out; "-" may stand for "_". Empty entries give
+/// nothing.
 std::vector<std::string> tableLanguageOrder(std::string_view languageVariable);
 
 /// Before the first lookup in the tables: on GNUstep, when LANGUAGE is set
