@@ -19,4 +19,10 @@ function(add_localized_texts target)
       configure_file(${source} ${CMAKE_BINARY_DIR}/${target}.app/Resources/${table} COPYONLY)
     endif()
   endforeach()
+  # GNUstep looks for Hebrew, named "he" or "iw", only in iw.lproj (its
+  # Locale.canonical maps Hebrew to the old code): there he.lproj is also
+  # reached under that name. A Mac uses he.lproj itself.
+  if(NOT APPLE AND "he.lproj/Localizable.strings" IN_LIST ASSISTANT_TEXT_TABLES)
+    file(CREATE_LINK he.lproj ${CMAKE_BINARY_DIR}/${target}.app/Resources/iw.lproj SYMBOLIC)
+  endif()
 endfunction()

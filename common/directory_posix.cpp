@@ -12,7 +12,7 @@ namespace orventa {
 
 std::vector<std::string> directoryEntries(const std::string& path) {
   const std::unique_ptr<DIR, int (*)(DIR*)> directory(::opendir(path.c_str()), ::closedir);
-  if (!directory) throwSystemError(errno, "Cannot list " + path);
+  if (!directory) throwSystemError(errno, FileFailure::list, path);
   std::vector<std::string> names;
   for (;;) {
     // readdir reports an error only through errno, so it is cleared first.
@@ -22,7 +22,7 @@ std::vector<std::string> directoryEntries(const std::string& path) {
     if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
     names.emplace_back(entry->d_name);
   }
-  if (errno != 0) throwSystemError(errno, "Cannot list " + path);
+  if (errno != 0) throwSystemError(errno, FileFailure::list, path);
   return names;
 }
 

@@ -13,7 +13,7 @@ namespace orventa {
 
 namespace {
 
-[[noreturn]] void throwReadError(int error, const std::string& path) { throwSystemError(error, "Cannot read " + path); }
+[[noreturn]] void throwReadError(int error, const std::string& path) { throwSystemError(error, FileFailure::read, path); }
 
 // Refuses what is not a regular file before anything waits on it.
 void requireRegularFile(const struct stat& status, const std::string& path) {

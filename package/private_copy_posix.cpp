@@ -36,12 +36,12 @@ class PosixPackageCopy final : public PackageCopy {
     try {
       space = readFreeSpace_(file_.get());
     } catch (const std::system_error& error) {
-      throwSystemError(error.code().value(), "Cannot write " + path_);
+      throwSystemError(error.code().value(), FileFailure::write, path_);
     }
     // The space an unprivileged writer may use; root may also use the
     // blocks the file system keeps back for it.
     const std::uint64_t blocks = ::geteuid() == 0 ? space.free : space.available;
-    if (!spaceFits(size, blocks, space.total, space.unit)) throwSystemError(ENOSPC, "Cannot write " + path_);
+    if (!spaceFits(size, blocks, space.total, space.unit)) throwSystemError(ENOSPC, FileFailure::write, path_);
   }
 
   void append(std::span<const unsigned char> bytes) override {
@@ -53,7 +53,7 @@ class PosixPackageCopy final : public PackageCopy {
           stopIfRemoved();
           continue;
         }
-        throwSystemError(errno, "Cannot write " + path_);
+        throwSystemError(errno, FileFailure::write, path_);
       }
       bytes = bytes.subspan(static_cast<std::size_t>(written));
     }
@@ -61,7 +61,7 @@ class PosixPackageCopy final : public PackageCopy {
 
   void close() override {
     // Some file systems report a failed write only here.
-    if (::close(file_.release()) != 0 && errno != EINTR) throwSystemError(errno, "Cannot write " + path_);
+    if (::close(file_.release()) != 0 && errno != EINTR) throwSystemError(errno, FileFailure::write, path_);
     stopIfRemoved();
   }
 
@@ -83,7 +83,7 @@ class PosixPackageCopy final : public PackageCopy {
   // A signal removed the copy and the program's own handler let it go on:
   // what was written is gone, and no tool may be given the path.
   void stopIfRemoved() const {
-    if (CopyRemovalOnSignal::removedBySignal()) throwSystemError(EINTR, "Cannot write " + path_);
+    if (CopyRemovalOnSignal::removedBySignal()) throwSystemError(EINTR, FileFailure::write, path_);
   }
 
   std::string folder_;
@@ -97,7 +97,7 @@ class PosixPackageCopy final : public PackageCopy {
 // Removes the folder that was made and throws `error` for `what`.
 [[noreturn]] void giveUp(int error, const std::string& folder, const std::string& what) {
   ::rmdir(folder.c_str());
-  throwSystemError(error, "Cannot create " + what);
+  throwSystemError(error, FileFailure::create, what);
 }
 
 }  // namespace
@@ -122,7 +122,7 @@ std::unique_ptr<PackageCopy> makePrivateCopy(const std::string& parent, FreeSpac
   const bool made = ::mkdtemp(folder.data()) != nullptr;
   const int mkdtempError = errno;
   ::umask(userMask);
-  if (!made) throwSystemError(mkdtempError, "Cannot create " + folder);
+  if (!made) throwSystemError(mkdtempError, FileFailure::create, folder);
 
   // Everything from here on goes through the descriptor of the folder that
   // was made: opened without following a link, checked to be a folder of
@@ -133,7 +133,7 @@ std::unique_ptr<PackageCopy> makePrivateCopy(const std::string& parent, FreeSpac
   struct stat status;
   if (::fstat(folderFd.get(), &status) != 0) giveUp(errno, folder, folder);
   // Not the folder mkdtemp made: nothing of it is ours to remove.
-  if (!S_ISDIR(status.st_mode) || status.st_uid != ::geteuid()) throwSystemError(EPERM, "Cannot create " + folder);
+  if (!S_ISDIR(status.st_mode) || status.st_uid != ::geteuid()) throwSystemError(EPERM, FileFailure::create, folder);
   if (::fchmod(folderFd.get(), 0700) != 0) giveUp(errno, folder, folder);
 
   std::string path = folder + "/" + privateCopyFileName;

@@ -98,7 +98,7 @@ std::unique_ptr<PackageCopy> copyInFallback(const TemporaryFolderOperations& ope
   if (auto copy = copyIn(operations, operations.fallback, makeCopy, reason, failure)) return copy;
   logEvent(log, LogCategory::package, "temporary folder " + quotedForLog(operations.fallback) + " refused: " + reason);
   if (failure) std::rethrow_exception(failure);
-  throwSystemError(EACCES, "Cannot create a private copy in " + operations.fallback);
+  throwSystemError(EACCES, FileFailure::createPrivateCopy, operations.fallback);
 }
 
 // A copy in the requested folder that, while nothing is written yet, moves
@@ -175,7 +175,7 @@ std::unique_ptr<PackageCopy> privateCopyInTemporaryFolder(
   if (hasFallback) return copyInFallback(operations, makeCopy, log, reason);
   logEvent(log, LogCategory::package, "temporary folder " + quotedForLog(operations.fallback) + " refused: " + reason);
   if (failure) std::rethrow_exception(failure);
-  throwSystemError(EACCES, "Cannot create a private copy in " + operations.fallback);
+  throwSystemError(EACCES, FileFailure::createPrivateCopy, operations.fallback);
 }
 
 }  // namespace orventa

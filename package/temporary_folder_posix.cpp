@@ -16,7 +16,7 @@ namespace {
 
 std::string resolvedFolder(const std::string& folder) {
   std::unique_ptr<char, decltype(&std::free)> path(::realpath(folder.c_str(), nullptr), &std::free);
-  if (!path) throwSystemError(errno, "Cannot resolve " + folder);
+  if (!path) throwSystemError(errno, FileFailure::resolve, folder);
   return path.get();
 }
 
@@ -43,7 +43,7 @@ std::vector<FileStatus> foldersOnTheWay(const std::string& folder) {
   std::vector<FileStatus> folders;
   for (const std::string& each : paths) {
     std::optional<FileStatus> folder = linkStatus(each);
-    if (!folder) throwSystemError(errno, "Cannot look at " + each);
+    if (!folder) throwSystemError(errno, FileFailure::lookAt, each);
     folders.push_back(std::move(*folder));
   }
   return folders;

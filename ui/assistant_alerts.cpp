@@ -1,5 +1,6 @@
 #include "ui/assistant_alerts.h"
 
+#include "common/system_error.h"
 #include "driver/runner/run_limit_error.h"
 #include "package/assistant_error.h"
 
@@ -39,6 +40,19 @@ std::string_view runLimitKey(LimitUnit unit) {
     case LimitUnit::mebibytes: return "error.outputLimit.mebibytes";
     case LimitUnit::bytes: return "error.outputLimit.bytes";
     case LimitUnit::byte: return "error.outputLimit.byte";
+  }
+  return {};
+}
+
+std::string_view fileFailureKey(FileFailure failure) {
+  switch (failure) {
+    case FileFailure::list: return "error.cannotList";
+    case FileFailure::resolve: return "error.cannotResolve";
+    case FileFailure::lookAt: return "error.cannotLookAt";
+    case FileFailure::read: return "error.cannotRead";
+    case FileFailure::write: return "error.cannotWrite";
+    case FileFailure::create: return "error.cannotCreate";
+    case FileFailure::createPrivateCopy: return "error.cannotCreatePrivateCopy";
   }
   return {};
 }
@@ -122,6 +136,11 @@ std::string failureMessage(const Localizer& texts, const std::exception& error) 
   if (const auto* limit = dynamic_cast<const RunLimitError*>(&error)) {
     const std::string_view key = runLimitKey(limit->limit().unit);
     if (!key.empty()) return formattedText(texts(key), {limit->toolPath(), limit->limit().number});
+  }
+  if (const auto* file = dynamic_cast<const FileSystemError*>(&error)) {
+    // The system's reason as it gives it; only the lead is the table's.
+    const std::string_view key = fileFailureKey(file->failure());
+    if (!key.empty()) return formattedText(texts(key), {file->path(), file->code().message()});
   }
   return error.what();
 }

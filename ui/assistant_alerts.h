@@ -2,8 +2,8 @@
 // The assistant's alerts of normal mode, each with its title, message,
 // buttons and style, in the user's language: every text comes from the
 // tables by key (ui/localized_text.h; resources/en.lproj/Localizable.strings
-// holds them all in English). A platform error's own message, shown in
-// "Unable to Continue", is the system's.
+// holds them all in English). A platform error's reason, shown in "Unable
+// to Continue", is the system's.
 
 #include <exception>
 #include <string>
@@ -57,8 +57,10 @@ Alert unableToContinueAlert(const Localizer& texts, const std::exception& error)
 
 /// What the user reads of a failure: for the assistant's own errors
 /// (AssistantError, RunLimitError) the text of their code in the user's
-/// language, the runner's with its tool path and limit filled in; for any
-/// other error its what(), unchanged.
+/// language, the runner's with its tool path and limit filled in; for a
+/// FileSystemError ("Cannot read PATH: REASON") the text of its failure in
+/// the user's language with the path and the system's reason (its code's
+/// message) filled in; for any other error its what(), unchanged.
 std::string failureMessage(const Localizer& texts, const std::exception& error);
 
 /// The English title or button text of an alert shown as `shown` in the

@@ -1,5 +1,7 @@
 #include "ui/localized_text.h"
 
+#include "ui/language_order.h"
+
 #import <Foundation/Foundation.h>
 
 namespace orventa {
@@ -21,6 +23,9 @@ std::string localizedText(std::string_view key) {
   // Also called before any application object exists (the terminal, the
   // start record), where no pool would catch the autoreleased strings.
   NSAutoreleasePool* pool = [[NSAutoreleasePool alloc] init];
+  // The bundle reads its table at the first lookup, in the order set here.
+  static const bool ordered = (useTableLanguageOrder(), true);
+  (void)ordered;
   NSString* text = [[NSBundle mainBundle] localizedStringForKey:keyString(key) value:nil table:nil];
   std::string result = utf8(text, key);
   [pool drain];

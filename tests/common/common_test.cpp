@@ -18,6 +18,7 @@
 
 #include "common/descriptor.h"
 #include "common/directory.h"
+#include "common/system_error.h"
 #include "tests/support/test_support.h"
 
 using namespace orventa;
@@ -44,6 +45,11 @@ TEST(DirectoryEntries, GivesTheNamesInsideWithoutDotEntries) {
   } catch (const std::system_error& failure) {
     EXPECT_EQ(failure.code(), std::error_code(ENOENT, std::system_category()));
     EXPECT_EQ(std::string(failure.what()), "Cannot list " + folder.string() + ": " + std::strerror(ENOENT));
+    // What the user's language is made from.
+    const auto* file = dynamic_cast<const FileSystemError*>(&failure);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->failure(), FileFailure::list);
+    EXPECT_EQ(file->path(), folder.string());
   }
 }
 

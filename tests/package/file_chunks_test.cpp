@@ -17,6 +17,7 @@
 #include <string>
 #include <system_error>
 
+#include "common/system_error.h"
 #include "package/file_chunks.h"
 #include "tests/support/process_probes.h"
 #include "tests/support/test_support.h"
@@ -75,6 +76,10 @@ void expectError(const std::string& name, const std::string& path, int error) {
   } catch (const std::system_error& failure) {
     EXPECT_EQ(failure.code(), std::error_code(error, std::system_category())) << name;
     EXPECT_EQ(std::string(failure.what()), "Cannot read " + path + ": " + std::strerror(error)) << name;
+    const auto* file = dynamic_cast<const FileSystemError*>(&failure);
+    ASSERT_NE(file, nullptr) << name;
+    EXPECT_EQ(file->failure(), FileFailure::read) << name;
+    EXPECT_EQ(file->path(), path) << name;
   }
 }
 

@@ -2,13 +2,16 @@
 them: a Chinese and a German "Driver Required", read back from a screenshot
 with tesseract's data for that language (a character the font cannot draw
 shows as "?" or a box and does not read back), then closed with Escape,
-which the second button ("Cancel" translated) must take."""
+which the second button ("Cancel" translated) must take. And the support
+record of an alert shown so: it names the alert and the button in English."""
 
 import os
+import subprocess
 import unittest
 
 import harness
 import screen
+from sandbox import Machine, Reply, stop
 
 
 class GuiLanguages(unittest.TestCase):
@@ -38,6 +41,26 @@ class GuiLanguages(unittest.TestCase):
                         screen.wait_closed(x, alert, process)
                         self.assertEqual(process.wait(timeout=15), 0)
                     self.assertEqual(screen.alert_windows(x), [])
+
+    def test_the_record_names_a_shown_alert_in_english(self):
+        # A Mac without the driver, with a system log of its own.
+        machine = Machine({"systemextensionsctl": Reply(b"0 extension(s)\n"),
+                           "pkgutil --pkg-info": Reply(stderr=b"No receipt found.\n", status=1)}, log=True)
+        shots = harness.output_dir("gui_languages", "record")
+        with machine, harness.Xvfb() as x, open(os.path.join(shots, "program.log"), "wb") as log:
+            process = machine.popen([harness.app_path()], env=x.env(LANGUAGE="de"), stdin=subprocess.DEVNULL,
+                                    stdout=log, stderr=log)
+            try:
+                alert = screen.next_alert(x, process, shots, 1, language="deu")
+                self.assertIsNotNone(alert, "no alert (%s)" % shots)
+                screen.press_escape(x, alert)
+                screen.wait_closed(x, alert, process)
+                self.assertEqual(process.wait(timeout=15), 0)
+            finally:
+                stop(process)
+            records = [r.message for r in machine.log_records()]
+        self.assertTrue(records and records[0].endswith('language "de"'), records)
+        self.assertIn('flow: alert "Driver Required": "Cancel"', records)
 
 
 if __name__ == "__main__":

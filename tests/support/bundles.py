@@ -56,6 +56,29 @@ class BundleCopy:
         return False
 
 
+_TABLE_ENTRY = re.compile(r'^"((?:[^"\\]|\\.)*)" = "((?:[^"\\]|\\.)*)";$', re.M)
+
+
+def text_table(program, language):
+    """The text table of `language` ("de", "zh-Hans") in the bundle of
+    `program`, as a dict of key to text with its escapes resolved: what the
+    program shows in that language, read where the program reads it."""
+    path = os.path.join(os.path.dirname(program), "Resources", language + ".lproj", "Localizable.strings")
+    with open(path, encoding="utf-8-sig") as f:
+        text = re.sub(r"/\*.*?\*/", "", f.read(), flags=re.S)
+    unescape = {"n": "\n", '"': '"', "\\": "\\"}
+    return {key: re.sub(r"\\(.)", lambda m: unescape[m.group(1)], value)
+            for key, value in _TABLE_ENTRY.findall(text)}
+
+
+def shipped_languages(program):
+    """The languages whose tables the bundle of `program` carries, by folder
+    (links that GNUstep alone needs left out)."""
+    resources = os.path.join(os.path.dirname(program), "Resources")
+    return sorted(name[:-len(".lproj")] for name in os.listdir(resources)
+                  if name.endswith(".lproj") and not os.path.islink(os.path.join(resources, name)))
+
+
 def file_digest(path):
     """The SHA-256 of a file, as lowercase hexadecimal."""
     with open(path, "rb") as f:
