@@ -11,7 +11,7 @@ import unittest
 
 import harness
 import screen
-import text_table
+from bundles import text_table
 
 
 def joined(text):
@@ -33,7 +33,7 @@ class GuiScripts(unittest.TestCase):
             with self.subTest(language):
                 path = os.path.join(os.path.dirname(harness.app_path()), "Resources", folder + ".lproj")
                 self.assertTrue(os.path.isdir(path), "the bundle has no table %s (resources/%s.lproj)" % (path, folder))
-                table = text_table.bundle_table(harness.app_path(), folder)
+                table = text_table(harness.app_path(), folder)
                 self.assertEqual(table["language"], folder)
                 shots = harness.output_dir("gui_scripts", language)
                 with harness.Xvfb() as x:

@@ -40,6 +40,7 @@ import harness
 # The simulated Macs in each state are the end-to-end tests' own.
 sys.path.insert(1, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "e2e"))
 import scenario as s  # noqa: E402
+from bundles import shipped_languages  # noqa: E402
 from sandbox import Reply, stop  # noqa: E402
 
 # LANGUAGE for each table whose folder name is not the Mac's own name of its
@@ -312,10 +313,7 @@ def write_index(out, results):
 
 def bundle_languages():
     """The folder names of every table the test variant's bundle carries, English first."""
-    resources = os.path.join(os.path.dirname(s.test_program()), "Resources")
-    found = sorted(name[:-len(".lproj")] for name in os.listdir(resources)
-                   if name.endswith(".lproj") and os.path.exists(os.path.join(resources, name, "Localizable.strings")))
-    return sorted(found, key=lambda name: name != "en")
+    return sorted(shipped_languages(s.test_program()), key=lambda name: name != "en")
 
 
 def main(argv=None):
