@@ -57,13 +57,13 @@ def signature(signer=SIGNER):
 
 
 def mac(listing=NOTHING, receipt=False, check_signature=None, assessment=None, installer=None,
-        after_open=None, dev=(), absent=(), log=False, private_tmp=False):
+        after_open=None, dev=(), absent=(), log=False, private_tmp=True):
     """A Mac in a given state. Defaults: nothing installed, a package that is
     signed and trusted, an installer that opens, a /dev with only the basic
     nodes, and every tool present (`absent` leaves some out). `after_open` is
     the extension listing (bytes) from the moment the installer has opened,
     or None when opening changes nothing. `log` gives it a system log of its
-    own, `private_tmp` a "/tmp" of its own (see sandbox.Machine)."""
+    own; every machine has a "/tmp" of its own (see sandbox.Machine)."""
     replies = {
         "systemextensionsctl": Reply(listing),
         "pkgutil --pkg-info": Reply(b"", 0) if receipt else

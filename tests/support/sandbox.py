@@ -46,9 +46,11 @@ it, there is no "/dev/log" when the machine's own "/dev" has none, and the
 program's records go nowhere. `log="unread"` binds the socket but never
 reads it: a log whose queue fills up and stays full.
 
-`private_tmp=True` gives the machine a "/tmp" of its own (mode 01777,
-`system_tmp()` from outside), so what a program puts in the system's
-temporary folder stays in the machine and goes with it. Of the real "/tmp"
+Every machine has a "/tmp" of its own (mode 01777, `system_tmp()` from
+outside), so what a program puts in the system's temporary folder stays in
+the machine and goes with it: even a faulty build that falls back to the
+system's folder leaves nothing in the real one. `private_tmp=False` shares
+the real "/tmp" instead. Of the real "/tmp"
 it keeps only the entries that hold the machine's folder, the working folder
 and the paths the command names (so a checkout under "/tmp" still runs);
 each shows in `system_tmp()` as a folder of that name.
@@ -212,7 +214,7 @@ class Machine:
     and the names in /dev. Use it as a context manager; run() and popen()
     start commands on it, calls() reads the call log."""
 
-    def __init__(self, replies, after_open=None, dev=None, absent=(), log=False, private_tmp=False):
+    def __init__(self, replies, after_open=None, dev=None, absent=(), log=False, private_tmp=True):
         self.replies = dict(replies)
         self.absent = set(absent)
         if not self.absent <= {os.path.basename(p) for p in STANDINS}:
